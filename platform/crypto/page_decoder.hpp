@@ -1,0 +1,27 @@
+#pragma once
+// The protection of a database file (database password, encoded or encrypted pages), seen from the page
+// reader: it is checked once when the file is opened, and afterwards turns each stored page into its plain
+// bytes. Nothing above the page reader knows whether a file was protected.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace qz::crypto {
+
+class PageDecoder {
+public:
+    virtual ~PageDecoder() = default;
+    // Turns page `page_number` (1 or more) from its stored bytes into its plain bytes, in place.
+    virtual void decode(std::uint32_t page_number, std::span<std::uint8_t> page) const = 0;
+};
+
+// `header_page` is page 0 with its fixed header mask already removed; `password` is the one the caller gave
+// (empty when none). Raises 3031 when the password does not open the file and 3343 (naming `path`) for a
+// protection it cannot interpret. Returns nullptr when the pages are stored plain.
+std::unique_ptr<PageDecoder> open_protection(std::span<const std::uint8_t> header_page,
+                                             std::u16string_view password, const std::u16string& path);
+
+}  // namespace qz::crypto

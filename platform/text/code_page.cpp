@@ -1,0 +1,144 @@
+#include "platform/text/code_page.hpp"
+
+#include <iconv.h>
+
+#include <array>
+#include <cerrno>
+#include <functional>
+#include <string>
+
+#include "platform/error.hpp"
+
+namespace qz::text {
+namespace {
+
+// One iconv conversion descriptor, closed when it goes out of scope.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (valid()) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts all of `in`. Where iconv meets input it cannot convert, `on_invalid` gets the rest of the
+    // input, appends its own replacement to the output and says how many input bytes it consumed.
+    std::string run(std::string_view in,
+                    const std::function<std::size_t(std::string_view rest, std::string& out)>& on_invalid) {
+        std::string out;
+        std::array<char, 4096> buffer{};
+        char* in_ptr = const_cast<char*>(in.data());
+        std::size_t in_left = in.size();
+        while (in_left > 0) {
+            char* out_ptr = buffer.data();
+            std::size_t out_left = buffer.size();
+            const std::size_t result = iconv(cd_, &in_ptr, &in_left, &out_ptr, &out_left);
+            out.append(buffer.data(), buffer.size() - out_left);
+            if (result != static_cast<std::size_t>(-1)) break;
+            if (errno == E2BIG) continue;
+            // EILSEQ or EINVAL: the input at in_ptr cannot be converted.
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+            std::size_t used = on_invalid(std::string_view(in_ptr, in_left), out);
+            if (used == 0 || used > in_left) used = in_left;
+            in_ptr += used;
+            in_left -= used;
+        }
+        return out;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+std::u16string from_utf16le_bytes(const std::string& bytes) {
+    std::u16string text(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                        (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    }
+    return text;
+}
+
+std::string to_utf16le_bytes(std::u16string_view text) {
+    std::string bytes(text.size() * 2, '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
+    }
+    return bytes;
+}
+
+void append_unit(std::string& utf16le, char16_t unit) {
+    utf16le.push_back(static_cast<char>(unit & 0xFF));
+    utf16le.push_back(static_cast<char>(unit >> 8));
+}
+
+void require(const Converter& converter) {
+    if (!converter.valid()) {
+        throw Error(error_number::invalid_procedure_call, u"Text conversion is not available.");
+    }
+}
+
+// The bytes Windows-1252 leaves undefined; they stand for the C1 control characters of the same value.
+bool is_cp1252_gap(unsigned value) {
+    return value == 0x81 || value == 0x8D || value == 0x8F || value == 0x90 || value == 0x9D;
+}
+
+std::u16string decode_single_byte(std::string_view bytes, const char* charset, bool gaps_are_c1) {
+    Converter converter("UTF-16LE", charset);
+    require(converter);
+    return from_utf16le_bytes(converter.run(bytes, [gaps_are_c1](std::string_view rest, std::string& out) {
+        const auto byte = static_cast<unsigned char>(rest.front());
+        append_unit(out, gaps_are_c1 && is_cp1252_gap(byte) ? static_cast<char16_t>(byte) : u'\uFFFD');
+        return std::size_t{1};
+    }));
+}
+
+}  // namespace
+
+std::u16string utf8_to_utf16(std::string_view bytes) {
+    Converter converter("UTF-16LE", "UTF-8");
+    require(converter);
+    return from_utf16le_bytes(converter.run(bytes, [](std::string_view, std::string& out) {
+        append_unit(out, u'\uFFFD');
+        return std::size_t{1};
+    }));
+}
+
+std::string utf16_to_utf8(std::u16string_view text) {
+    Converter converter("UTF-8", "UTF-16LE");
+    require(converter);
+    return converter.run(to_utf16le_bytes(text), [](std::string_view, std::string& out) {
+        out += "\xEF\xBF\xBD";
+        return std::size_t{2};
+    });
+}
+
+std::u16string cp1252_to_utf16(std::string_view bytes) {
+    return decode_single_byte(bytes, "CP1252", true);
+}
+
+std::string utf16_to_cp1252(std::u16string_view text) {
+    Converter converter("CP1252", "UTF-16LE");
+    require(converter);
+    return converter.run(to_utf16le_bytes(text), [](std::string_view rest, std::string& out) {
+        const unsigned unit = static_cast<unsigned char>(rest[0]) | (static_cast<unsigned>(static_cast<unsigned char>(rest[1])) << 8);
+        out.push_back(is_cp1252_gap(unit) ? static_cast<char>(unit) : '?');
+        // A whole surrogate pair is one character and gets one '?'.
+        const bool pair = unit >= 0xD800 && unit <= 0xDBFF && rest.size() >= 4 &&
+                          (static_cast<unsigned char>(rest[3]) & 0xFC) == 0xDC;
+        return std::size_t{pair ? 4u : 2u};
+    });
+}
+
+std::u16string windows_code_page_to_utf16(std::string_view bytes, unsigned code_page) {
+    const std::string charset = "CP" + std::to_string(code_page);
+    Converter probe("UTF-16LE", charset.c_str());
+    if (code_page == 1252 || !probe.valid()) return cp1252_to_utf16(bytes);
+    return decode_single_byte(bytes, charset.c_str(), false);
+}
+
+}  // namespace qz::text
