@@ -1,0 +1,12 @@
+#pragma once
+// How the file reader reports a file that is damaged or truncated where a read needs it.
+
+#include <string>
+#include <string_view>
+
+namespace qz::jet {
+
+// Raises error 3049 naming the database file and what was wrong in it.
+[[noreturn]] void throw_damaged(const std::u16string& path, std::string_view what);
+
+}  // namespace qz::jet
