@@ -24,7 +24,8 @@ public:
     explicit FixtureFile(const std::filesystem::path& file) : path_(file.u16string()) {
         std::ifstream in(file, std::ios::binary);
         if (!in) throw std::runtime_error("cannot read fixture " + file.string());
-        bytes_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        bytes_.resize(std::filesystem::file_size(file));
+        in.read(reinterpret_cast<char*>(bytes_.data()), static_cast<std::streamsize>(bytes_.size()));
         if (bytes_.size() < 0x15) throw std::runtime_error("fixture too short");
         jet3_ = bytes_[0x14] == 0;  // format version byte: 0 is Jet 3
         page_size_ = jet3_ ? 2048 : 4096;
