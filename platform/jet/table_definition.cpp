@@ -23,13 +23,13 @@ struct Layout {
     // Real index fields (3.8).
     std::size_t ri_keys, ri_root, ri_flags;
     // Logical index fields (3.9).
-    std::size_t li_real, li_role, li_kind;
+    std::size_t li_number, li_real, li_role, li_kind;
 };
 
 constexpr Layout jet3_layout{0x14, 0x2B, 8, 18, 39, 20, 0x01, 0x03, 0x05, 0x09, 0x0D, 0x0E, 0x10,
-                             0x00, 0x22, 0x26, 0x04, 0x08, 0x13};
+                             0x00, 0x22, 0x26, 0x00, 0x04, 0x08, 0x13};
 constexpr Layout jet4_layout{0x28, 0x3F, 12, 25, 52, 28, 0x05, 0x07, 0x09, 0x0B, 0x0F, 0x15, 0x17,
-                             0x04, 0x26, 0x2E, 0x08, 0x0C, 0x17};
+                             0x04, 0x26, 0x2E, 0x04, 0x08, 0x0C, 0x17};
 
 constexpr std::size_t next_page_offset = 0x04;
 constexpr std::size_t page_header_size = 8;
@@ -138,6 +138,7 @@ TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_
     for (std::uint32_t i = 0; i < logical_count; ++i) {
         const ByteView entry = def.sub(pos, l.logical_index);
         LogicalIndex index;
+        index.number = entry.i32(l.li_number);
         index.real_index = entry.u32(l.li_real);
         entry.require(index.real_index < real_count, "a logical index names a real index that does not exist");
         index.relationship_role = entry.u8(l.li_role);
