@@ -32,7 +32,8 @@ void expect_result_or_3049(Outcomes& outcomes, std::size_t round, const Attempt&
         attempt();
         ++outcomes.results;
     } catch (const Error& error) {
-        ASSERT_EQ(error.number(), error_number::database_damaged) << "round " << round << ": " << error.what();
+        ASSERT_EQ(error.number(), error_number::database_damaged)
+            << "round " << round << ": " << error.what();
         ++outcomes.damaged;
     }
 }
@@ -45,9 +46,15 @@ void mutate(std::mt19937& random, std::span<std::uint8_t> bytes) {
     for (std::size_t i = 0; i < changes && !bytes.empty(); ++i) {
         std::uint8_t& byte = bytes[below(random, bytes.size())];
         switch (below(random, 3)) {
-            case 0: byte = static_cast<std::uint8_t>(byte ^ (1u << below(random, 8))); break;
-            case 1: byte = edge_values[below(random, std::size(edge_values))]; break;
-            default: byte = static_cast<std::uint8_t>(random()); break;
+            case 0:
+                byte = static_cast<std::uint8_t>(byte ^ (1u << below(random, 8)));
+                break;
+            case 1:
+                byte = edge_values[below(random, std::size(edge_values))];
+                break;
+            default:
+                byte = static_cast<std::uint8_t>(random());
+                break;
         }
     }
 }
@@ -93,7 +100,8 @@ TEST_P(IndexPageMutations, MutatedIndexPagesGiveRowPointersOr3049) {
     std::vector<std::uint32_t> index_pages;
     for (std::uint32_t p = 1; p < file.page_count(); ++p) {
         const std::span<const std::uint8_t> page = file.page(p);
-        if ((page[0] == 0x03 || page[0] == 0x04) && page[4] == 2 && page[5] == 0 && page[6] == 0 && page[7] == 0) {
+        if ((page[0] == 0x03 || page[0] == 0x04) && page[4] == 2 && page[5] == 0 && page[6] == 0 &&
+            page[7] == 0) {
             index_pages.push_back(p);
         }
     }
@@ -124,7 +132,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, BlobMutations,
                                            "jackcess/V2007/complexDataTestV2007.accdb"));
 // A Jet 3 index on one leaf, and Jet 4 and ACE indexes with an intermediate level and a tail leaf.
 INSTANTIATE_TEST_SUITE_P(Fixtures, IndexPageMutations,
-                         ::testing::Values("jackcess/V1997/testV1997.mdb", "synthetic/many_tables_2000_V2003.mdb",
+                         ::testing::Values("jackcess/V1997/testV1997.mdb",
+                                           "synthetic/many_tables_2000_V2003.mdb",
                                            "jackcess/V2007/odbcLinkerTestV2007.accdb"));
 
 }  // namespace
