@@ -40,7 +40,8 @@ class IndexPage {
 public:
     IndexPage(ByteView page, const IndexPageLayout& layout) : page_(page), layout_(&layout) {
         type_ = page_.u8(0);
-        page_.require(type_ == intermediate_page_type || type_ == leaf_page_type, "an index page has a wrong type");
+        page_.require(type_ == intermediate_page_type || type_ == leaf_page_type,
+                      "an index page has a wrong type");
         page_.require(page_.u8(1) == 0x01, "an index page has a wrong signature");
         prefix_ = layout.one_byte_prefix ? page_.u8(layout.prefix_length) : page_.u16(layout.prefix_length);
         find_entries();
@@ -81,7 +82,9 @@ private:
                 page_.require(end <= area_size, "an index entry ends past its page");
                 page_.require(end > start, "an index page has an empty entry");
                 const std::size_t length = ends_.empty() ? end : prefix_ + (end - start);
-                if (ends_.empty()) page_.require(prefix_ <= end, "an index page's shared prefix is longer than its first entry");
+                if (ends_.empty())
+                    page_.require(prefix_ <= end,
+                                  "an index page's shared prefix is longer than its first entry");
                 page_.require(length >= min_entry, "an index entry is too short");
                 ends_.push_back(end);
                 start = end;
@@ -118,11 +121,13 @@ public:
         std::uint32_t previous = 0;
         for (;;) {
             if (!page.is_leaf()) throw_damaged(path_, "an index leaf chain leads to a non-leaf page");
-            if (page.previous() != previous) throw_damaged(path_, "an index leaf chain is not linked both ways");
+            if (page.previous() != previous)
+                throw_damaged(path_, "an index leaf chain is not linked both ways");
             for (std::size_t i = 0; i < page.entry_count(); ++i) {
                 const std::uint32_t pointer = page.trailing_be32(i);
                 const RowPointer row{pointer >> 8, static_cast<std::uint8_t>(pointer & 0xFF)};
-                if (row.page == 0 || row.page >= page_count_) throw_damaged(path_, "an index entry points past the file");
+                if (row.page == 0 || row.page >= page_count_)
+                    throw_damaged(path_, "an index entry points past the file");
                 if (!seen_pointers.insert(pointer).second) throw_damaged(path_, "an index names a row twice");
                 out.push_back(row);
             }
@@ -137,8 +142,10 @@ public:
 private:
     // Reads an index page once: a page seen before means the tree or the chain loops.
     IndexPage read(std::uint32_t page_number) {
-        if (page_number == 0 || page_number >= page_count_) throw_damaged(path_, "an index page number is out of range");
-        if (!visited_.insert(page_number).second) throw_damaged(path_, "an index refers to one of its pages twice");
+        if (page_number == 0 || page_number >= page_count_)
+            throw_damaged(path_, "an index page number is out of range");
+        if (!visited_.insert(page_number).second)
+            throw_damaged(path_, "an index refers to one of its pages twice");
         const std::span<const std::uint8_t> bytes = pages_(page_number);
         if (bytes.size() != layout_.page_size) throw_damaged(path_, "an index page has the wrong size");
         IndexPage page(ByteView(bytes, path_), layout_);

@@ -27,8 +27,8 @@ using PageSource = std::function<std::span<const std::uint8_t>(std::uint32_t pag
 // of the tree must belong to the table that owns the root. `page_count` (the file's page count) bounds the
 // page numbers and so the walk; the page source's own bound applies as well. Loops, repeated pages,
 // malformed entries and repeated row pointers raise error 3049 naming `path`.
-std::vector<RowPointer> walk_index_leaves(const PageSource& pages, std::uint32_t root_page, bool jet3,
-                                          const std::u16string& path,
-                                          std::uint32_t page_count = std::numeric_limits<std::uint32_t>::max());
+std::vector<RowPointer> walk_index_leaves(
+    const PageSource& pages, std::uint32_t root_page, bool jet3, const std::u16string& path,
+    std::uint32_t page_count = std::numeric_limits<std::uint32_t>::max());
 
 }  // namespace qz::jet

@@ -10,7 +10,8 @@
 namespace qz::jet {
 namespace {
 
-// blob = signature, then chunks; chunk = u32 length (header included), u16 kind, body (access-file-format 9.1).
+// blob = signature, then chunks; chunk = u32 length (header included), u16 kind, body
+// (access-file-format 9.1).
 constexpr std::array<std::uint8_t, 4> jet3_signature{'K', 'K', 'D', 0x00};
 constexpr std::array<std::uint8_t, 4> jet4_signature{'M', 'R', '2', 0x00};
 constexpr std::size_t chunk_header_length = 6;
@@ -72,15 +73,17 @@ bool is_guid_name(const std::u16string& name) {
 std::u16string guid_text(const ByteView& value) {
     char text[40];
     std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", value.u32(0),
-                  unsigned{value.u16(4)}, unsigned{value.u16(6)}, unsigned{value.u8(8)}, unsigned{value.u8(9)},
-                  unsigned{value.u8(10)}, unsigned{value.u8(11)}, unsigned{value.u8(12)}, unsigned{value.u8(13)},
-                  unsigned{value.u8(14)}, unsigned{value.u8(15)});
+                  unsigned{value.u16(4)}, unsigned{value.u16(6)}, unsigned{value.u8(8)},
+                  unsigned{value.u8(9)}, unsigned{value.u8(10)}, unsigned{value.u8(11)},
+                  unsigned{value.u8(12)}, unsigned{value.u8(13)}, unsigned{value.u8(14)},
+                  unsigned{value.u8(15)});
     return std::u16string(text, text + 38);
 }
 
 class BlobParser {
 public:
-    BlobParser(ByteView blob, bool jet3, unsigned code_page) : blob_(blob), jet3_(jet3), code_page_(code_page) {}
+    BlobParser(ByteView blob, bool jet3, unsigned code_page)
+        : blob_(blob), jet3_(jet3), code_page_(code_page) {}
 
     std::vector<PropertyMap> parse() {
         std::vector<PropertyMap> maps;
@@ -91,7 +94,8 @@ public:
             blob_.require(blob_.u8(i) == signature[i], "a property blob has an unknown signature");
         }
         for (std::size_t at = signature.size(); at < blob_.size();) {
-            blob_.require(blob_.size() - at >= chunk_header_length, "a property blob ends inside a chunk header");
+            blob_.require(blob_.size() - at >= chunk_header_length,
+                          "a property blob ends inside a chunk header");
             const std::uint32_t length = blob_.u32(at);
             blob_.require(length >= chunk_header_length && length <= blob_.size() - at,
                           "a property chunk's length does not fit its blob");
@@ -125,7 +129,8 @@ private:
         PropertyMap map;
         body.require(body.size() >= 4, "a property map header is truncated");
         const std::uint32_t header_length = body.u32(0);
-        body.require(header_length >= 4 && header_length <= body.size(), "a property map header does not fit its chunk");
+        body.require(header_length >= 4 && header_length <= body.size(),
+                     "a property map header does not fit its chunk");
         if (header_length >= 6) {
             const std::size_t name_length = body.u16(4);
             body.require(name_length <= header_length - 6, "a property map name runs past its header");
@@ -137,9 +142,11 @@ private:
             body.require(length >= record_header_length && length <= body.size() - at,
                          "a property record's length does not fit its chunk");
             const std::size_t name_index = body.u16(at + 4);
-            body.require(name_index < names_.size(), "a property refers to a name missing from the dictionary");
+            body.require(name_index < names_.size(),
+                         "a property refers to a name missing from the dictionary");
             const std::size_t value_length = body.u16(at + 6);
-            body.require(value_length <= length - record_header_length, "a property value runs past its record");
+            body.require(value_length <= length - record_header_length,
+                         "a property value runs past its record");
             PropertyEntry entry{names_[name_index], body.u8(at + 3), body.u8(at + 2) != 0, {}};
             entry.value = decode_value(entry, body.sub(at + record_header_length, value_length));
             map.entries.push_back(std::move(entry));
@@ -155,25 +162,41 @@ private:
             value.require(value.size() >= length, "a property value is shorter than its type");
         };
         switch (entry.data_type) {
-            case data_type::boolean: need(1); return value.u8(0) != 0;
-            case data_type::byte: need(1); return std::int64_t{value.u8(0)};
-            case data_type::integer: need(2); return std::int64_t{value.i16(0)};
-            case data_type::long_integer: need(4); return std::int64_t{value.i32(0)};
+            case data_type::boolean:
+                need(1);
+                return value.u8(0) != 0;
+            case data_type::byte:
+                need(1);
+                return std::int64_t{value.u8(0)};
+            case data_type::integer:
+                need(2);
+                return std::int64_t{value.i16(0)};
+            case data_type::long_integer:
+                need(4);
+                return std::int64_t{value.i32(0)};
             case data_type::currency:
                 need(8);
                 return static_cast<double>(static_cast<std::int64_t>(value.u64(0))) / currency_scale;
-            case data_type::single: need(4); return static_cast<double>(std::bit_cast<float>(value.u32(0)));
-            case data_type::double_float: need(8); return value.f64(0);
-            case data_type::date_time: need(8); return engine::OleDate{value.f64(0)};
+            case data_type::single:
+                need(4);
+                return static_cast<double>(std::bit_cast<float>(value.u32(0)));
+            case data_type::double_float:
+                need(8);
+                return value.f64(0);
+            case data_type::date_time:
+                need(8);
+                return engine::OleDate{value.f64(0)};
             case data_type::text:
-            case data_type::memo: return value_text(value);
+            case data_type::memo:
+                return value_text(value);
             case data_type::guid:
                 value.require(value.size() == guid_length, "a GUID property has the wrong length");
                 return guid_text(value);
             case data_type::binary:
                 if (value.size() == guid_length && is_guid_name(entry.name)) return guid_text(value);
                 return std::monostate{};
-            default: return std::monostate{};
+            default:
+                return std::monostate{};
         }
     }
 

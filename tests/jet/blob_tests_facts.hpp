@@ -1,6 +1,7 @@
 #pragma once
 // Reads the facts kept beside each fixture (JSON written by an independent reader) just far enough for the
-// property-blob and index-walk tests: a small JSON reader, strict enough to fail loudly on what it cannot read.
+// property-blob and index-walk tests: a small JSON reader, strict enough to fail loudly on what it cannot
+// read.
 
 #include <algorithm>
 #include <cstdint>
@@ -18,9 +19,9 @@ struct Json {
     Kind kind = Kind::null;
     bool boolean = false;
     double number = 0;
-    std::string text;                // UTF-8
-    std::vector<Json> items;         // array elements, or object values
-    std::vector<std::string> keys;   // object keys, parallel to items
+    std::string text;               // UTF-8
+    std::vector<Json> items;        // array elements, or object values
+    std::vector<std::string> keys;  // object keys, parallel to items
 
     // The member named `key`; a null value when there is none.
     const Json& operator[](const std::string& key) const {
@@ -113,7 +114,8 @@ private:
 
     std::uint32_t hex4() {
         if (at_ + 4 > source_.size()) fail("short escape");
-        const std::uint32_t unit = static_cast<std::uint32_t>(std::stoul(source_.substr(at_, 4), nullptr, 16));
+        const std::uint32_t unit =
+            static_cast<std::uint32_t>(std::stoul(source_.substr(at_, 4), nullptr, 16));
         at_ += 4;
         return unit;
     }
@@ -147,11 +149,21 @@ private:
             if (at_ >= source_.size()) fail("unexpected end");
             const char e = source_[at_++];
             switch (e) {
-                case 'n': out += '\n'; break;
-                case 't': out += '\t'; break;
-                case 'r': out += '\r'; break;
-                case 'b': out += '\b'; break;
-                case 'f': out += '\f'; break;
+                case 'n':
+                    out += '\n';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                case 'b':
+                    out += '\b';
+                    break;
+                case 'f':
+                    out += '\f';
+                    break;
                 case 'u': {
                     std::uint32_t cp = hex4();
                     if (cp >= 0xD800 && cp < 0xDC00 && source_.compare(at_, 2, "\\u") == 0) {
@@ -161,7 +173,9 @@ private:
                     append_utf8(out, cp);
                     break;
                 }
-                default: out += e; break;
+                default:
+                    out += e;
+                    break;
             }
         }
         if (at_ >= source_.size()) fail("unterminated string");

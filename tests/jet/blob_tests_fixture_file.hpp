@@ -138,7 +138,8 @@ private:
         if (jet3_) {
             for (std::size_t i = 0; i < tdef.u8(at); ++i) name += static_cast<char16_t>(tdef.u8(at + 1 + i));
         } else {
-            for (std::size_t i = 0; i + 1 < tdef.u16(at); i += 2) name += static_cast<char16_t>(tdef.u16(at + 2 + i));
+            for (std::size_t i = 0; i + 1 < tdef.u16(at); i += 2)
+                name += static_cast<char16_t>(tdef.u16(at + 2 + i));
         }
         return name;
     }

@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <map>
-#include <set>
 
 #include "jet/blob_tests_facts.hpp"
 #include "jet/blob_tests_fixture_file.hpp"
@@ -89,12 +88,14 @@ struct MemoryPages {
 // writes a grown index. Leaf 11 shares a 2-byte prefix between its entries.
 MemoryPages two_level_tree(const Layout& l) {
     MemoryPages tree;
-    tree.pages[10] = index_page(l, {.type = 0x03, .tail = 12, .stored = {intermediate_entry({7, 7, 3}, 40, 3, 11)}});
-    tree.pages[11] = index_page(l, {.next = 12,
-                                    .prefix = 2,
-                                    .stored = {leaf_entry({7, 7, 1}, 40, 1), Bytes{2, 0, 0, 40, 2},
-                                               Bytes{3, 0, 0, 40, 3}}});
-    tree.pages[12] = index_page(l, {.previous = 11, .stored = {leaf_entry({8, 1}, 41, 0), leaf_entry({9}, 41, 1)}});
+    tree.pages[10] =
+        index_page(l, {.type = 0x03, .tail = 12, .stored = {intermediate_entry({7, 7, 3}, 40, 3, 11)}});
+    tree.pages[11] = index_page(
+        l, {.next = 12,
+            .prefix = 2,
+            .stored = {leaf_entry({7, 7, 1}, 40, 1), Bytes{2, 0, 0, 40, 2}, Bytes{3, 0, 0, 40, 3}}});
+    tree.pages[12] =
+        index_page(l, {.previous = 11, .stored = {leaf_entry({8, 1}, 41, 0), leaf_entry({9}, 41, 1)}});
     return tree;
 }
 
@@ -113,7 +114,8 @@ TEST_P(IndexLeafWalkLayouts, PrefixCoveringPartOfTheRowPointerIsRebuiltFromTheFi
     // A non-unique index may share the key and the high bytes of the page number: the stored remainder of
     // the second entry is only its last two pointer bytes.
     MemoryPages pages;
-    pages.pages[5] = index_page(GetParam(), {.prefix = 4, .stored = {leaf_entry({1, 2}, 0x0102, 7), Bytes{0x03, 9}}});
+    pages.pages[5] =
+        index_page(GetParam(), {.prefix = 4, .stored = {leaf_entry({1, 2}, 0x0102, 7), Bytes{0x03, 9}}});
     const std::vector<RowPointer> expected{{0x0102, 7}, {0x0103, 9}};
     EXPECT_EQ(walk(pages, 5, GetParam()), expected);
 }
@@ -135,30 +137,47 @@ struct Damage {
 TEST_P(IndexLeafWalkLayouts, DamagedTreesRaise3049) {
     const Layout& l = GetParam();
     const std::vector<Damage> damages{
-        {"leaf chain loops back to its first leaf", 10, [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.next, 11); }},
-        {"leaf chain loops onto itself", 10, [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.next, 12); }},
+        {"leaf chain loops back to its first leaf", 10,
+         [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.next, 11); }},
+        {"leaf chain loops onto itself", 10,
+         [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.next, 12); }},
         {"intermediate page names itself as child", 10,
-         [](MemoryPages& t, const Layout& lay) { t.pages[10] = index_page(lay, {.type = 0x03, .stored = {intermediate_entry({1}, 40, 1, 10)}}); }},
-        {"previous link does not point back", 10, [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.previous, 99); }},
+         [](MemoryPages& t, const Layout& lay) {
+             t.pages[10] = index_page(lay, {.type = 0x03, .stored = {intermediate_entry({1}, 40, 1, 10)}});
+         }},
+        {"previous link does not point back", 10,
+         [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.previous, 99); }},
         {"leaf of another table", 10, [](MemoryPages& t, const Layout&) { put32(t.pages[12], 0x04, 77); }},
         {"chain leads to a data page", 10, [](MemoryPages& t, const Layout&) { t.pages[12][0] = 0x01; }},
-        {"chain leads to an intermediate page", 10, [](MemoryPages& t, const Layout&) { t.pages[12][0] = 0x03; }},
-        {"next page past the file", 10, [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.next, 1000); }},
-        {"next page missing from the source", 10, [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.next, 50); }},
+        {"chain leads to an intermediate page", 10,
+         [](MemoryPages& t, const Layout&) { t.pages[12][0] = 0x03; }},
+        {"next page past the file", 10,
+         [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.next, 1000); }},
+        {"next page missing from the source", 10,
+         [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.next, 50); }},
         {"root is the header page", 0, [](MemoryPages&, const Layout&) {}},
         {"bitmap marks an entry end past the page", 10,
          [](MemoryPages& t, const Layout& lay) { t.pages[11][lay.area - 1] = 0x80; }},
-        {"entries disagree with the free space", 10, [](MemoryPages& t, const Layout&) { t.pages[11][2] ^= 0x01; }},
+        {"entries disagree with the free space", 10,
+         [](MemoryPages& t, const Layout&) { t.pages[11][2] ^= 0x01; }},
         {"prefix longer than the first entry", 10,
          [](MemoryPages& t, const Layout& lay) { t.pages[11][lay.prefix] = 200; }},
         {"leaf entry shorter than a key and a pointer", 10,
-         [](MemoryPages& t, const Layout& lay) { t.pages[12] = index_page(lay, {.previous = 11, .stored = {Bytes{0, 0, 41, 0}}}); }},
+         [](MemoryPages& t, const Layout& lay) {
+             t.pages[12] = index_page(lay, {.previous = 11, .stored = {Bytes{0, 0, 41, 0}}});
+         }},
         {"intermediate entry without its child", 10,
-         [](MemoryPages& t, const Layout& lay) { t.pages[10] = index_page(lay, {.type = 0x03, .stored = {Bytes{1, 0, 0, 40, 1}}}); }},
+         [](MemoryPages& t, const Layout& lay) {
+             t.pages[10] = index_page(lay, {.type = 0x03, .stored = {Bytes{1, 0, 0, 40, 1}}});
+         }},
         {"one row named twice", 10,
-         [](MemoryPages& t, const Layout& lay) { t.pages[12] = index_page(lay, {.previous = 11, .stored = {leaf_entry({9}, 40, 1)}}); }},
+         [](MemoryPages& t, const Layout& lay) {
+             t.pages[12] = index_page(lay, {.previous = 11, .stored = {leaf_entry({9}, 40, 1)}});
+         }},
         {"row pointer into the header page", 10,
-         [](MemoryPages& t, const Layout& lay) { t.pages[12] = index_page(lay, {.previous = 11, .stored = {leaf_entry({9}, 0, 1)}}); }},
+         [](MemoryPages& t, const Layout& lay) {
+             t.pages[12] = index_page(lay, {.previous = 11, .stored = {leaf_entry({9}, 0, 1)}});
+         }},
         {"page of the wrong size", 10, [](MemoryPages& t, const Layout&) { t.pages[12].resize(1024); }},
     };
     for (const Damage& damage : damages) {
@@ -178,7 +197,8 @@ TEST_P(IndexLeafWalkLayouts, DescentDeeperThanAnyRealTreeRaises3049) {
     // bound stops it before the page source runs out.
     MemoryPages pages;
     for (std::uint32_t p = 1; p < 90; ++p) {
-        pages.pages[p] = index_page(GetParam(), {.type = 0x03, .stored = {intermediate_entry({1}, 40, 1, p + 1)}});
+        pages.pages[p] =
+            index_page(GetParam(), {.type = 0x03, .stored = {intermediate_entry({1}, 40, 1, p + 1)}});
     }
     try {
         walk(pages, 1, GetParam());
@@ -215,10 +235,12 @@ TEST(IndexLeafWalkFixtures, ParentIdNameWalkMatchesTheFactsOrderInEveryFixture) 
         std::vector<std::string> walked_names, expected_names;
         for (const RowPointer& pointer : walked) {
             const auto found = name_of_slot.find({pointer.page, pointer.row});
-            ASSERT_NE(found, name_of_slot.end()) << "pointer to page " << pointer.page << " row " << int{pointer.row};
+            ASSERT_NE(found, name_of_slot.end())
+                << "pointer to page " << pointer.page << " row " << int{pointer.row};
             walked_names.push_back(found->second);
         }
-        for (const test::Json& row : fixture.facts["parentIdNameOrder"].items) expected_names.push_back(row["Name"].text);
+        for (const test::Json& row : fixture.facts["parentIdNameOrder"].items)
+            expected_names.push_back(row["Name"].text);
         EXPECT_EQ(walked_names, expected_names);
         ++checked;
     }

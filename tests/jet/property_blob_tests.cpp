@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -103,12 +102,14 @@ struct ValueCase {
 };
 
 TEST(PropertyBlob, EachDataTypeDecodesToTheEngineValue) {
-    const Bytes guid{0xA0, 0x6C, 0x09, 0x8F, 0x16, 0xFC, 0x88, 0x42, 0x80, 0x1E, 0x11, 0x9F, 0x26, 0xC0, 0xB6, 0xFC};
+    const Bytes guid{0xA0, 0x6C, 0x09, 0x8F, 0x16, 0xFC, 0x88, 0x42,
+                     0x80, 0x1E, 0x11, 0x9F, 0x26, 0xC0, 0xB6, 0xFC};
     const std::vector<ValueCase> cases{
         {"Boolean read from its first byte only", 0x01, Bytes{1, 0, 0, 0}, true},
         {"Boolean false", 0x01, Bytes{0}, false},
         {"DecimalPlaces Auto (0xFF) read signed as -1", 0x02, Bytes{0xFF}, std::int64_t{255}},
-        {"4-byte Integer -1 read as 0xFFFF... instead of i16", 0x03, Bytes{0xFF, 0xFF, 0xFF, 0xFF}, std::int64_t{-1}},
+        {"4-byte Integer -1 read as 0xFFFF... instead of i16", 0x03, Bytes{0xFF, 0xFF, 0xFF, 0xFF},
+         std::int64_t{-1}},
         {"Integer sign lost", 0x03, le(0x8000, 2), std::int64_t{-32768}},
         {"Long sign lost", 0x04, le(0xFFFFFFFE, 4), std::int64_t{-2}},
         {"Currency not scaled by 10000", 0x05, le(420000, 8), 42.0},
@@ -120,12 +121,14 @@ TEST(PropertyBlob, EachDataTypeDecodesToTheEngineValue) {
         {"compressed Text left compressed", 0x0A, Bytes{0xFF, 0xFE, 'a', 'b', 0x00, 0xAC, 0x20, 0x00, 'c'},
          std::u16string(u"ab\u20ACc")},
         {"odd byte of UTF-16 kept as garbage", 0x0C, Bytes{'N', 0, 'o', 0, 'w'}, std::u16string(u"No")},
-        {"GUID in the wrong byte order", 0x0F, guid, std::u16string(u"{8F096CA0-FC16-4288-801E-119F26C0B6FC}")},
+        {"GUID in the wrong byte order", 0x0F, guid,
+         std::u16string(u"{8F096CA0-FC16-4288-801E-119F26C0B6FC}")},
         {"OLE value invented", 0x0B, Bytes{1, 2, 3}, std::monostate{}},
         {"unknown type decoded as something", 0x42, Bytes{1, 2, 3}, std::monostate{}},
     };
     for (const ValueCase& c : cases) {
-        const Bytes blob = jet4_blob(name_pool({utf16(u"P")}) + values_chunk(0, {}, {{0, c.type, 0, c.stored}}));
+        const Bytes blob =
+            jet4_blob(name_pool({utf16(u"P")}) + values_chunk(0, {}, {{0, c.type, 0, c.stored}}));
         const std::vector<PropertyMap> maps = parse(blob);
         ASSERT_EQ(maps.size(), 1u) << c.fault;
         ASSERT_EQ(maps[0].entries.size(), 1u) << c.fault;
@@ -135,13 +138,15 @@ TEST(PropertyBlob, EachDataTypeDecodesToTheEngineValue) {
 }
 
 TEST(PropertyBlob, BinaryNamedGuidIsGuidTextOtherBinaryIsEmpty) {
-    const Bytes value{0xF6, 0x3F, 0xF5, 0x49, 0xBA, 0xFE, 0x50, 0x49, 0x9A, 0x65, 0xF6, 0x49, 0x82, 0x91, 0x1B, 0x46};
+    const Bytes value{0xF6, 0x3F, 0xF5, 0x49, 0xBA, 0xFE, 0x50, 0x49,
+                      0x9A, 0x65, 0xF6, 0x49, 0x82, 0x91, 0x1B, 0x46};
     const Bytes blob = jet4_blob(name_pool({utf16(u"GUID"), utf16(u"Other")}) +
                                  values_chunk(1, utf16(u"Col"), {{0, 0x09, 0, value}, {0, 0x09, 1, value}}));
     const std::vector<PropertyMap> maps = parse(blob);
     ASSERT_EQ(maps.size(), 1u);
     ASSERT_EQ(maps[0].entries.size(), 2u);
-    EXPECT_EQ(maps[0].entries[0].value, engine::Variant(std::u16string(u"{49F53FF6-FEBA-4950-9A65-F64982911B46}")));
+    EXPECT_EQ(maps[0].entries[0].value,
+              engine::Variant(std::u16string(u"{49F53FF6-FEBA-4950-9A65-F64982911B46}")));
     EXPECT_EQ(maps[0].entries[1].value, engine::Variant(std::monostate{}));
 }
 
@@ -233,8 +238,10 @@ TEST(PropertyBlob, DamagedBlobsRaise3049) {
 // The facts' names for the stored data types.
 std::uint8_t type_code(const std::string& name) {
     static const std::map<std::string, std::uint8_t> codes{
-        {"BOOLEAN", 1}, {"BYTE", 2}, {"INT", 3}, {"LONG", 4}, {"MONEY", 5}, {"FLOAT", 6}, {"DOUBLE", 7},
-        {"SHORT_DATE_TIME", 8}, {"BINARY", 9}, {"TEXT", 10}, {"OLE", 11}, {"MEMO", 12}, {"GUID", 15}};
+        {"BOOLEAN", 1}, {"BYTE", 2},  {"INT", 3},    {"LONG", 4},
+        {"MONEY", 5},   {"FLOAT", 6}, {"DOUBLE", 7}, {"SHORT_DATE_TIME", 8},
+        {"BINARY", 9},  {"TEXT", 10}, {"OLE", 11},   {"MEMO", 12},
+        {"GUID", 15}};
     const auto found = codes.find(name);
     return found == codes.end() ? 0 : found->second;
 }
@@ -249,16 +256,23 @@ std::string number_text(double v) {
 std::string canonical(const PropertyMap& map) {
     std::string out = "[" + text::utf16_to_utf8(map.name) + "]\n";
     for (const PropertyEntry& e : map.entries) {
-        out += text::utf16_to_utf8(e.name) + "|" + std::to_string(e.data_type) + "|" + (e.ddl ? "ddl" : "") + "|";
+        out += text::utf16_to_utf8(e.name) + "|" + std::to_string(e.data_type) + "|" + (e.ddl ? "ddl" : "") +
+               "|";
         std::visit(
             [&](const auto& v) {
                 using T = std::decay_t<decltype(v)>;
-                if constexpr (std::is_same_v<T, bool>) out += v ? "true" : "false";
-                else if constexpr (std::is_same_v<T, std::int64_t>) out += std::to_string(v);
-                else if constexpr (std::is_same_v<T, double>) out += number_text(v);
-                else if constexpr (std::is_same_v<T, std::u16string>) out += text::utf16_to_utf8(v);
-                else if constexpr (std::is_same_v<T, engine::OleDate>) out += number_text(v.days);
-                else out += "-";
+                if constexpr (std::is_same_v<T, bool>)
+                    out += v ? "true" : "false";
+                else if constexpr (std::is_same_v<T, std::int64_t>)
+                    out += std::to_string(v);
+                else if constexpr (std::is_same_v<T, double>)
+                    out += number_text(v);
+                else if constexpr (std::is_same_v<T, std::u16string>)
+                    out += text::utf16_to_utf8(v);
+                else if constexpr (std::is_same_v<T, engine::OleDate>)
+                    out += number_text(v.days);
+                else
+                    out += "-";
             },
             e.value);
         out += "\n";
@@ -271,12 +285,18 @@ std::string canonical(const std::string& name, const test::Json& properties) {
         const std::uint8_t type = type_code(p["type"].text);
         out += p["name"].text + "|" + std::to_string(type) + "|" + (p["ddl"].boolean ? "ddl" : "") + "|";
         const test::Json& v = p["value"];
-        if (v.kind == test::Json::Kind::boolean) out += v.boolean ? "true" : "false";
-        else if (v.kind == test::Json::Kind::text) out += v.text;
-        else if (v.kind == test::Json::Kind::number && type == 2) out += std::to_string(static_cast<std::int64_t>(v.number) & 0xFF);
-        else if (v.kind == test::Json::Kind::number && type >= 5) out += number_text(v.number);
-        else if (v.kind == test::Json::Kind::number) out += std::to_string(static_cast<std::int64_t>(v.number));
-        else out += "-";
+        if (v.kind == test::Json::Kind::boolean)
+            out += v.boolean ? "true" : "false";
+        else if (v.kind == test::Json::Kind::text)
+            out += v.text;
+        else if (v.kind == test::Json::Kind::number && type == 2)
+            out += std::to_string(static_cast<std::int64_t>(v.number) & 0xFF);
+        else if (v.kind == test::Json::Kind::number && type >= 5)
+            out += number_text(v.number);
+        else if (v.kind == test::Json::Kind::number)
+            out += std::to_string(static_cast<std::int64_t>(v.number));
+        else
+            out += "-";
         out += "\n";
     }
     return out;
@@ -312,16 +332,18 @@ TEST(PropertyBlobFixtures, StoredBlobsDecodeToTheFactsProperties) {
         std::set<std::string> decoded;
         std::set<std::size_t> lengths;
         for (const Bytes& blob : file.property_blobs()) {
-            const std::vector<PropertyMap> maps = parse_property_blob(
-                ByteView(blob, file.path()), file.jet3(),
-                static_cast<unsigned>(fixture.facts["format"]["defaultCodePage"].number));
+            const std::vector<PropertyMap> maps =
+                parse_property_blob(ByteView(blob, file.path()), file.jet3(),
+                                    static_cast<unsigned>(fixture.facts["format"]["defaultCodePage"].number));
             for (const PropertyMap& map : maps) decoded.insert(canonical(map));
             lengths.insert(blob.size());
         }
         const test::Json& rows = fixture.facts["msysObjects"];
         for (const test::Json& table : fixture.facts["tables"].items) {
-            const test::Json& lv_length = rows.items.at(static_cast<std::size_t>(table["catalogScanOrder"].number))["LvPropLength"];
-            if (lv_length.kind != test::Json::Kind::number || lengths.count(static_cast<std::size_t>(lv_length.number)) == 0) {
+            const test::Json& lv_length =
+                rows.items.at(static_cast<std::size_t>(table["catalogScanOrder"].number))["LvPropLength"];
+            if (lv_length.kind != test::Json::Kind::number ||
+                lengths.count(static_cast<std::size_t>(lv_length.number)) == 0) {
                 continue;  // no blob, or one kept in a page chain
             }
             for (const std::string& expected : facts_maps(table)) {
