@@ -26,8 +26,8 @@ Record::Record(const PageFile& file, const TableDefinition& table, RowBytes row)
     const std::size_t mask_size = (row_columns_ + 7u) / 8u;
     view.require(length >= count_size + mask_size, "a row is shorter than its null mask");
     null_mask_ = row_.bytes.subspan(length - mask_size);
-    fixed_start_ = count_size;
-    fixed_end_ = length - mask_size;
+    data_start_ = count_size;
+    data_end_ = length - mask_size;
     if (table.variable_column_count == 0) return;
 
     if (!jet3) {
@@ -39,7 +39,7 @@ Record::Record(const PageFile& file, const TableDefinition& table, RowBytes row)
         for (std::size_t k = 0; k <= variable_count; ++k) {
             variable_offsets_.push_back(view.u16(length - mask_size - 4 - 2 * k));
         }
-        fixed_end_ = table_start;
+        data_end_ = table_start;
     } else {
         // Jet 3 keeps one-byte offsets and a jump table for rows longer than 255 bytes (reference 4.3).
         view.require(length >= mask_size + 2, "a row is too short for its variable columns");
@@ -56,13 +56,13 @@ Record::Record(const PageFile& file, const TableDefinition& table, RowBytes row)
             while (used < usable_jumps && view.u8(last + jumps - used) == k) ++used;
             variable_offsets_.push_back(view.u8(last - k) + 256 * used);
         }
-        fixed_end_ = table_start;
+        data_end_ = table_start;
     }
     for (std::size_t k = 0; k + 1 < variable_offsets_.size(); ++k) {
-        view.require(variable_offsets_[k] <= variable_offsets_[k + 1] && variable_offsets_.back() <= fixed_end_,
-                     "the variable columns of a row are out of order");
+        view.require(variable_offsets_[k] <= variable_offsets_[k + 1], "the variable columns of a row are out of order");
     }
-    view.require(variable_offsets_.back() <= fixed_end_, "the variable columns of a row are out of place");
+    // The variable area ends before the offset table that describes it.
+    view.require(variable_offsets_.back() <= data_end_, "the variable columns of a row are out of place");
 }
 
 bool Record::has_bit(std::uint16_t column_number) const {
@@ -76,8 +76,8 @@ std::optional<std::span<const std::uint8_t>> Record::bytes(const ColumnDescripto
     if (!has_bit(column.number)) return std::nullopt;
     const ByteView view(row_.bytes, file_->path());
     if (column.fixed_length()) {
-        const std::size_t start = fixed_start_ + column.fixed_offset;
-        view.require(start <= fixed_end_ && column.length <= fixed_end_ - start, "a fixed column lies outside its row");
+        const std::size_t start = data_start_ + column.fixed_offset;
+        view.require(start <= data_end_ && column.length <= data_end_ - start, "a fixed column lies outside its row");
         return row_.bytes.subspan(start, column.length);
     }
     const std::size_t k = column.variable_index;

@@ -39,8 +39,8 @@ private:
     RowBytes row_;
     std::uint16_t row_columns_ = 0;
     std::span<const std::uint8_t> null_mask_;
-    std::size_t fixed_start_ = 0;
-    std::size_t fixed_end_ = 0;
+    std::size_t data_start_ = 0;  // the fixed area starts after the column count
+    std::size_t data_end_ = 0;    // fixed and variable values end before the offset table and null mask
     std::vector<std::size_t> variable_offsets_;  // V + 1 entries, the last one the end of the variable area
 };
 
