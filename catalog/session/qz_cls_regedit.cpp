@@ -12,7 +12,9 @@ namespace {
 bool equal_ignoring_case(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+        const auto lower = [](char16_t c) {
+            return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+        };
         if (lower(a[i]) != lower(b[i])) return false;
     }
     return true;
@@ -31,8 +33,10 @@ std::optional<OdbcEntry> odbc_entry(T_KeyClasses root, std::u16string_view path)
         odbc::OdbcIniFile file;
     };
     static constexpr Mapping mappings[] = {
-        {T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\", odbc::OdbcIniFile::system_data_sources},
-        {T_KeyClasses::HKEY_CURRENT_USER, u"SOFTWARE\\ODBC\\ODBC.INI\\", odbc::OdbcIniFile::user_data_sources},
+        {T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\",
+         odbc::OdbcIniFile::system_data_sources},
+        {T_KeyClasses::HKEY_CURRENT_USER, u"SOFTWARE\\ODBC\\ODBC.INI\\",
+         odbc::OdbcIniFile::user_data_sources},
         {T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBCINST.INI\\", odbc::OdbcIniFile::drivers},
     };
     for (const Mapping& mapping : mappings) {

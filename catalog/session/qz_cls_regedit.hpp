@@ -17,7 +17,7 @@ enum class T_KeyClasses : std::uint32_t {
 };
 
 class qz_cls_regedit {
-public:
+  public:
     // The value `sKey` of the key `Path` under `KeyRoot`: "SOFTWARE\ODBC\ODBC.INI\<name>" under
     // HKEY_LOCAL_MACHINE is the system data source <name>, "Software\ODBC\ODBC.INI\<name>" under
     // HKEY_CURRENT_USER the user's one, "SOFTWARE\ODBC\ODBCINST.INI\<name>" under HKEY_LOCAL_MACHINE the

@@ -17,10 +17,13 @@ namespace {
 constexpr std::int32_t out_of_memory = 7;
 constexpr std::int32_t internal_error = 51;
 
-std::filesystem::path as_path(std::u16string_view text) { return std::filesystem::path(text::utf16_to_utf8(text)); }
+std::filesystem::path as_path(std::u16string_view text) {
+    return std::filesystem::path(text::utf16_to_utf8(text));
+}
 
 // Runs the listing the command word (element 10) names; an unknown word runs none and gives empty text.
-std::u16string run_listing(qz_cls_odbc_access& session, const Elements& elements, const std::u16string& output) {
+std::u16string run_listing(qz_cls_odbc_access& session, const Elements& elements,
+                           const std::u16string& output) {
     const std::u16string& word = elements.at(10);
     if (word == u"get_tables") return session.get_tables(elements.at(11));
     if (word == u"get_fields") return session.get_fields(elements.at(11), output);

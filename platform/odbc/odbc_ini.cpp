@@ -17,7 +17,7 @@ constexpr int lookup_buffer_size = 1024;
 
 // libodbcinst keeps its configuration mode per process; this puts it back to its default when the read ends.
 class ConfigModeScope {
-public:
+  public:
     explicit ConfigModeScope(UWORD mode) { SQLSetConfigMode(mode); }
     ~ConfigModeScope() { SQLSetConfigMode(ODBC_BOTH_DSN); }
     ConfigModeScope(const ConfigModeScope&) = delete;

@@ -16,7 +16,7 @@ namespace qz {
 namespace {
 
 class Program : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // A copy of the program in a folder of its own, so its "error.log" never lands beside the build.
         program_ = folder_ / "qz_odbc_access";
@@ -57,13 +57,15 @@ protected:
 
 TEST_F(Program, ADataSourceNamingAFileThatIsNotADatabaseGivesError3343) {
     EXPECT_EQ(run({request("prog_text")}), 1);
-    EXPECT_EQ(output(), "Erro: 3343 - Unrecognized database format '" + (folder_ / "notes.mdb").string() + "'.\r\n");
+    EXPECT_EQ(output(),
+              "Erro: 3343 - Unrecognized database format '" + (folder_ / "notes.mdb").string() + "'.\r\n");
 }
 
 TEST_F(Program, ADataSourceNamingAMissingFileGivesError3024) {
     EXPECT_EQ(run({request("prog_missing")}), 1);
     const std::string line = output();
-    if (line.rfind("Erro: 3343 - ", 0) == 0) GTEST_SKIP() << "the file reader does not yet tell a missing file";
+    if (line.rfind("Erro: 3343 - ", 0) == 0)
+        GTEST_SKIP() << "the file reader does not yet tell a missing file";
     EXPECT_EQ(line, "Erro: 3024 - Could not find file '" + (folder_ / "missing.mdb").string() + "'.\r\n");
 }
 

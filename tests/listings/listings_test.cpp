@@ -27,13 +27,23 @@ constexpr engine::OleDate created{41648.0 + (10 * 3600 + 11 * 60 + 12) / 86400.0
 constexpr engine::OleDate updated{41648.0 + (10 * 3600 + 15 * 60 + 40) / 86400.0};
 
 MemoryField codigo() {
-    return {.name = u"Codigo", .type = 4, .size = 4, .attributes = 17, .collating_order = 1033,
+    return {.name = u"Codigo",
+            .type = 4,
+            .size = 4,
+            .attributes = 17,
+            .collating_order = 1033,
             .properties = {{u"DecimalPlaces", std::int64_t{255}}}};
 }
 
 MemoryField nome() {
-    return {.name = u"Nome", .type = 10, .size = 50, .attributes = 2, .ordinal_position = 1,
-            .default_value = std::u16string(u"x"), .required = true, .allow_zero_length = true,
+    return {.name = u"Nome",
+            .type = 10,
+            .size = 50,
+            .attributes = 2,
+            .ordinal_position = 1,
+            .default_value = std::u16string(u"x"),
+            .required = true,
+            .allow_zero_length = true,
             .properties = {{u"UnicodeCompression", true}}};
 }
 
@@ -45,7 +55,7 @@ constexpr std::u16string_view nome_record =
     u"size=50;type=text;collating_order=1033;auto_incr_field=N;decimal=;unicode=True";
 
 class Listings : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ::setenv("LC_ALL", "C", 1); }
 
     // A session connected to `database` with the separators | ; = , & :
@@ -63,9 +73,14 @@ protected:
 MemoryDatabase tables_of_every_kind() {
     MemoryDatabase database;
     database.tables = {
-        {.name = u"MSysObjects", .attributes = static_cast<std::int32_t>(0x80000002u), .date_created = created,
+        {.name = u"MSysObjects",
+         .attributes = static_cast<std::int32_t>(0x80000002u),
+         .date_created = created,
          .last_updated = updated},
-        {.name = u"Clientes", .date_created = created, .last_updated = updated, .fields = {codigo(), nome()},
+        {.name = u"Clientes",
+         .date_created = created,
+         .last_updated = updated,
+         .fields = {codigo(), nome()},
          .indexes = {{.name = u"PrimaryKey"}}},
         {.name = u"Escondida", .attributes = 1, .date_created = created, .last_updated = created},
         {.name = u"Pedidos", .date_created = {41648.0}, .last_updated = updated},
@@ -101,7 +116,8 @@ TEST_F(Listings, TableSelectorsPickByAttributesAndKeepTheirPositionsAsIds) {
         {u"tab ", u""},
         {u"all", u""},
     };
-    for (const Case& c : cases) EXPECT_EQ(session.get_tables(c.selector), c.listing) << "selector '" << c.selector.size();
+    for (const Case& c : cases)
+        EXPECT_EQ(session.get_tables(c.selector), c.listing) << "selector '" << c.selector.size();
     EXPECT_EQ(session.get_tables(), clientes + u"|" + pedidos) << "the default selector is tab";
 }
 
@@ -117,16 +133,17 @@ TEST_F(Listings, EmptySeparatorsRunKeysAndValuesTogetherAndSeparatorsInNamesStay
     session.strSep1 = u"|";
     session.strSep2 = u";";
     session.strSep3 = u"=";
-    EXPECT_EQ(session.get_querys(), u"id=0;name=q|1;date_created=12/31/1899;last_updated=12/31/1899;fields=0");
+    EXPECT_EQ(session.get_querys(),
+              u"id=0;name=q|1;date_created=12/31/1899;last_updated=12/31/1899;fields=0");
 }
 
 TEST_F(Listings, FieldRecordsCarryAllTwelveItemsJoinedBySeparatorOne) {
     MemoryDatabase database;
     database.tables = {{.name = u"Clientes", .fields = {codigo(), nome(), codigo()}}};
     qz_cls_odbc_access& session = open(database);
-    EXPECT_EQ(session.get_fields(u"Clientes", u"/nowhere/out.txt"),
-              std::u16string(codigo_record) + u"|" + std::u16string(nome_record) + u"|" +
-                  std::u16string(codigo_record));
+    EXPECT_EQ(session.get_fields(u"Clientes", u"/nowhere/out.txt"), std::u16string(codigo_record) + u"|" +
+                                                                        std::u16string(nome_record) + u"|" +
+                                                                        std::u16string(codigo_record));
 }
 
 TEST_F(Listings, FieldItemsFollowTheEngineValuesExactly) {
@@ -136,23 +153,31 @@ TEST_F(Listings, FieldItemsFollowTheEngineValuesExactly) {
         std::u16string_view expected_part;
     };
     const Case cases[] = {
-        {"auto-increment is 17 exactly, not a bit test", {.name = u"f", .attributes = 49}, u"auto_incr_field=N"},
+        {"auto-increment is 17 exactly, not a bit test",
+         {.name = u"f", .attributes = 49},
+         u"auto_incr_field=N"},
         {"16 alone is no auto-increment", {.name = u"f", .attributes = 16}, u"auto_incr_field=N"},
         {"a property in other letter case does not count",
-         {.name = u"f", .properties = {{u"decimalplaces", std::int64_t{2}}}}, u"decimal=;"},
+         {.name = u"f", .properties = {{u"decimalplaces", std::int64_t{2}}}},
+         u"decimal=;"},
         {"a later property overwrites an earlier one",
-         {.name = u"f", .properties = {{u"DecimalPlaces", std::int64_t{2}}, {u"DecimalPlaces", std::int64_t{3}}}},
+         {.name = u"f",
+          .properties = {{u"DecimalPlaces", std::int64_t{2}}, {u"DecimalPlaces", std::int64_t{3}}}},
          u"decimal=3;"},
         {"type 20 is named decimal and keeps its own decimal item",
          {.name = u"f", .type = 20, .properties = {{u"DecimalPlaces", std::int64_t{4}}}},
          u"type=decimal;collating_order=1033;auto_incr_field=N;decimal=4;unicode="},
         {"an unnamed type is written as its code", {.name = u"f", .type = 13}, u"type=13;"},
         {"a null default writes nothing after its key", {.name = u"f"}, u";default_value=;ordinal_position"},
-        {"a numeric default is written as VB writes it", {.name = u"f", .default_value = 2.5}, u"default_value=2.5;"},
+        {"a numeric default is written as VB writes it",
+         {.name = u"f", .default_value = 2.5},
+         u"default_value=2.5;"},
         {"attributes with the top bit set are negative",
-         {.name = u"f", .attributes = static_cast<std::int32_t>(0x80000001u)}, u"attributes=-2147483647;"},
+         {.name = u"f", .attributes = static_cast<std::int32_t>(0x80000001u)},
+         u"attributes=-2147483647;"},
         {"a false UnicodeCompression is the word False",
-         {.name = u"f", .properties = {{u"UnicodeCompression", false}}}, u"unicode=False"},
+         {.name = u"f", .properties = {{u"UnicodeCompression", false}}},
+         u"unicode=False"},
     };
     for (const Case& c : cases) {
         MemoryDatabase database;
@@ -168,8 +193,8 @@ TEST_F(Listings, FieldItemsFollowTheEngineValuesExactly) {
 MemoryDatabase numbered_names() {
     MemoryDatabase database;
     for (const std::u16string name : {u"2", u"Clientes", u"Pedidos", u" Lead", u"00"}) {
-        database.tables.push_back({.name = name, .fields = {{.name = u"of " + name}},
-                                   .indexes = {{.name = u"ix " + name}}});
+        database.tables.push_back(
+            {.name = name, .fields = {{.name = u"of " + name}}, .indexes = {{.name = u"ix " + name}}});
         database.queries.push_back({.name = name, .fields = {{.name = u"of " + name}}});
     }
     return database;
@@ -182,20 +207,14 @@ TEST_F(Listings, LookupsTakeTheFirstPositionOrExactNameThatMatches) {
         std::u16string found;  // the name of the table found; empty when none
     };
     const Case cases[] = {
-        {u"0", u"2"},
-        {u" 0 ", u"2"},               // spaces are trimmed for the position test
-        {u"00", u"00"},               // no position; only the table of exactly that name
-        {u"+0", u""},
-        {u"2", u"2"},                 // the table named 2 at position 0 comes before position 2
-        {u"3", u" Lead"},
-        {u"Clientes", u"Clientes"},
-        {u"clientes", u""},           // names are compared case-sensitively
-        {u"Clientes ", u""},
-        {u" Lead", u" Lead"},         // a name with a leading blank matches only itself
-        {u"Lead", u""},
-        {u"\t1", u""},                // only U+0020 is trimmed
-        {u"", u""},
-        {u"5", u""},
+        {u"0", u"2"},        {u" 0 ", u"2"},  // spaces are trimmed for the position test
+        {u"00", u"00"},                       // no position; only the table of exactly that name
+        {u"+0", u""},        {u"2", u"2"},    // the table named 2 at position 0 comes before position 2
+        {u"3", u" Lead"},    {u"Clientes", u"Clientes"},
+        {u"clientes", u""},                         // names are compared case-sensitively
+        {u"Clientes ", u""}, {u" Lead", u" Lead"},  // a name with a leading blank matches only itself
+        {u"Lead", u""},      {u"\t1", u""},         // only U+0020 is trimmed
+        {u"", u""},          {u"5", u""},
     };
     for (const Case& c : cases) {
         const std::u16string fields = session.get_fields(c.wanted, u"");
@@ -233,12 +252,12 @@ TEST_F(Listings, EmptyCollectionsGiveTheNotFoundTextsAndEmptyTablesGiveEmptyText
 
 TEST_F(Listings, IndexRecordsWriteEightItemsInTheirOrder) {
     MemoryDatabase database;
-    database.tables = {{.name = u"Clientes",
-                        .indexes = {{.name = u"PrimaryKey", .fields = u"+Codigo", .primary = true, .unique = true,
-                                     .required = true},
-                                    {.name = u"Nome", .fields = u"-Nome;+Loja", .clustered = true,
-                                     .ignore_nulls = true},
-                                    {.name = u"FK", .foreign = true}}}};
+    database.tables = {
+        {.name = u"Clientes",
+         .indexes = {
+             {.name = u"PrimaryKey", .fields = u"+Codigo", .primary = true, .unique = true, .required = true},
+             {.name = u"Nome", .fields = u"-Nome;+Loja", .clustered = true, .ignore_nulls = true},
+             {.name = u"FK", .foreign = true}}}};
     qz_cls_odbc_access& session = open(database);
     EXPECT_EQ(session.get_indexes(u"Clientes"),
               u"name=PrimaryKey;clustered=False;fields=+Codigo;foreign=False;ignore_nulls=False;primary=True;"
@@ -252,9 +271,15 @@ TEST_F(Listings, IndexRecordsWriteEightItemsInTheirOrder) {
 TEST_F(Listings, RelationRecordsNestTheirFieldPairsWithSeparatorsFourToSix) {
     MemoryDatabase database;
     database.relations = {
-        {.name = u"ClientesPedidos", .table = u"Clientes", .foreign_table = u"Pedidos",
-         .fields = {{.name = u"Codigo", .foreign_name = u"CodCliente"}, {.name = u"Loja", .foreign_name = u"CodLoja"}}},
-        {.name = u"Um", .table = u"A", .foreign_table = u"B", .attributes = static_cast<std::int32_t>(0x80000000u),
+        {.name = u"ClientesPedidos",
+         .table = u"Clientes",
+         .foreign_table = u"Pedidos",
+         .fields = {{.name = u"Codigo", .foreign_name = u"CodCliente"},
+                    {.name = u"Loja", .foreign_name = u"CodLoja"}}},
+        {.name = u"Um",
+         .table = u"A",
+         .foreign_table = u"B",
+         .attributes = static_cast<std::int32_t>(0x80000000u),
          .fields = {{.name = u"x", .foreign_name = u"y"}}},
         {.name = u"Nenhum", .table = u"A", .foreign_table = u"C", .attributes = 2},
     };
@@ -268,13 +293,14 @@ TEST_F(Listings, RelationRecordsNestTheirFieldPairsWithSeparatorsFourToSix) {
 
 TEST_F(Listings, QueryRecordsListEveryQueryWithItsPosition) {
     MemoryDatabase database;
-    database.queries = {{.name = u"Consulta", .date_created = created, .last_updated = updated,
-                         .fields = {codigo(), nome()}},
-                        {.name = u"~sq_cForm", .date_created = {0.75}, .last_updated = {0.0}}};
+    database.queries = {
+        {.name = u"Consulta", .date_created = created, .last_updated = updated, .fields = {codigo(), nome()}},
+        {.name = u"~sq_cForm", .date_created = {0.75}, .last_updated = {0.0}}};
     qz_cls_odbc_access& session = open(database);
-    EXPECT_EQ(session.get_querys(),
-              u"id=0;name=Consulta;date_created=01/09/2014 10:11:12;last_updated=01/09/2014 10:15:40;fields=2|"
-              u"id=1;name=~sq_cForm;date_created=18:00:00;last_updated=00:00:00;fields=0");
+    EXPECT_EQ(
+        session.get_querys(),
+        u"id=0;name=Consulta;date_created=01/09/2014 10:11:12;last_updated=01/09/2014 10:15:40;fields=2|"
+        u"id=1;name=~sq_cForm;date_created=18:00:00;last_updated=00:00:00;fields=0");
     EXPECT_EQ(session.get_fields_query(u"Consulta"),
               std::u16string(codigo_record) + u"|" + std::u16string(nome_record));
 }

@@ -1,9 +1,10 @@
+#include "catalog/listings/value_text.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "catalog/listings/field_type_name.hpp"
-#include "catalog/listings/value_text.hpp"
 #include "platform/error.hpp"
 #include "platform/locale/date_text.hpp"
 
@@ -25,8 +26,8 @@ TEST(DateText, WritesTheWindowsDefaultFormInTheCLocale) {
         {0.5, u"12:00:00"},
         {0.0, u"00:00:00"},
         {-1.25, u"12/29/1899 06:00:00"},
-        {2.0 - 0.1 / 86400.0, u"01/01/1900"},          // rounds up across midnight into the next day
-        {36526.0 + 0.4 / 86400.0, u"01/01/2000"},      // rounds down to midnight, so no time
+        {2.0 - 0.1 / 86400.0, u"01/01/1900"},      // rounds up across midnight into the next day
+        {36526.0 + 0.4 / 86400.0, u"01/01/2000"},  // rounds down to midnight, so no time
     };
     for (const DateCase& c : cases) EXPECT_EQ(dates.format({c.days}), c.text) << c.days;
 }
@@ -78,15 +79,41 @@ TEST(FieldTypeName, MapsEveryEngineCodeAndWritesOthersAsNumbers) {
         std::u16string name;
     };
     const Case cases[] = {
-        {101, u"attachment"},     {16, u"big_int"},         {9, u"binary"},           {1, u"boolean"},
-        {2, u"byte"},             {18, u"char"},            {102, u"complex_byte"},   {108, u"complex_decimal"},
-        {106, u"complex_double"}, {107, u"complex_guid"},   {103, u"complex_integer"}, {104, u"complex_long"},
-        {105, u"complex_single"}, {109, u"complex_text"},   {5, u"currency"},         {8, u"date"},
-        {20, u"decimal"},         {7, u"double"},           {21, u"float"},           {15, u"guid"},
-        {3, u"integer"},          {4, u"long"},             {11, u"long_binary"},     {12, u"memo"},
-        {19, u"numeric"},         {6, u"single"},           {10, u"text"},            {22, u"time"},
-        {23, u"time_stamp"},      {17, u"var_binary"},      {13, u"13"},              {14, u"14"},
-        {110, u"110"},            {0, u"0"},                {-1, u"-1"},
+        {101, u"attachment"},
+        {16, u"big_int"},
+        {9, u"binary"},
+        {1, u"boolean"},
+        {2, u"byte"},
+        {18, u"char"},
+        {102, u"complex_byte"},
+        {108, u"complex_decimal"},
+        {106, u"complex_double"},
+        {107, u"complex_guid"},
+        {103, u"complex_integer"},
+        {104, u"complex_long"},
+        {105, u"complex_single"},
+        {109, u"complex_text"},
+        {5, u"currency"},
+        {8, u"date"},
+        {20, u"decimal"},
+        {7, u"double"},
+        {21, u"float"},
+        {15, u"guid"},
+        {3, u"integer"},
+        {4, u"long"},
+        {11, u"long_binary"},
+        {12, u"memo"},
+        {19, u"numeric"},
+        {6, u"single"},
+        {10, u"text"},
+        {22, u"time"},
+        {23, u"time_stamp"},
+        {17, u"var_binary"},
+        {13, u"13"},
+        {14, u"14"},
+        {110, u"110"},
+        {0, u"0"},
+        {-1, u"-1"},
     };
     for (const Case& c : cases) EXPECT_EQ(field_type_name(c.code), c.name) << c.code;
 }

@@ -15,7 +15,7 @@ namespace qz {
 namespace {
 
 class Connect : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         engine_->files[u"/data/one.mdb"] = {};
         engine_->files[u"/data/two.mdb"] = {};

@@ -11,7 +11,7 @@ namespace qz {
 namespace {
 
 class Regedit : public ::testing::Test {
-protected:
+  protected:
     test::TempFolder folder_;
     test::OdbcConfigScope config_{folder_.path()};
     qz_cls_regedit regedit_;
@@ -29,8 +29,8 @@ TEST_F(Regedit, ReadsSystemUserAndDriverEntriesByTheirKeyPaths) {
         std::u16string value;
     };
     const Case cases[] = {
-        {"a system data source is found", T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\reg_sys",
-         u"DBQ", u"/dados/relatório.mdb"},
+        {"a system data source is found", T_KeyClasses::HKEY_LOCAL_MACHINE,
+         u"SOFTWARE\\ODBC\\ODBC.INI\\reg_sys", u"DBQ", u"/dados/relatório.mdb"},
         {"the key path is compared without regard to case", T_KeyClasses::HKEY_LOCAL_MACHINE,
          u"software\\odbc\\odbc.ini\\reg_sys", u"DBQ", u"/dados/relatório.mdb"},
         {"the user's data source is read under the current user", T_KeyClasses::HKEY_CURRENT_USER,
@@ -45,11 +45,12 @@ TEST_F(Regedit, ReadsSystemUserAndDriverEntriesByTheirKeyPaths) {
          u"DBQ", u""},
         {"a subkey of an entry does not exist", T_KeyClasses::HKEY_LOCAL_MACHINE,
          u"SOFTWARE\\ODBC\\ODBC.INI\\reg_sys\\x", u"DBQ", u""},
-        {"the key path itself names no entry", T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\",
-         u"DBQ", u""},
-        {"other roots hold nothing", T_KeyClasses::HKEY_USERS, u"SOFTWARE\\ODBC\\ODBC.INI\\reg_sys", u"DBQ", u""},
-        {"other key paths hold nothing", T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\Other\\reg_sys", u"DBQ",
+        {"the key path itself names no entry", T_KeyClasses::HKEY_LOCAL_MACHINE,
+         u"SOFTWARE\\ODBC\\ODBC.INI\\", u"DBQ", u""},
+        {"other roots hold nothing", T_KeyClasses::HKEY_USERS, u"SOFTWARE\\ODBC\\ODBC.INI\\reg_sys", u"DBQ",
          u""},
+        {"other key paths hold nothing", T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\Other\\reg_sys",
+         u"DBQ", u""},
     };
     for (const Case& c : cases) EXPECT_EQ(regedit_.GetRegValue(c.root, c.path, c.key), c.value) << c.fault;
 }
@@ -59,20 +60,23 @@ TEST_F(Regedit, AValueTooLongToBeReadWholeOrEmptyGivesEmptyTextWithoutError) {
     const std::string fits(900, 'a');
     const std::string cut(995, 'c');
     const std::string too_long(1024, 'b');
-    folder_.write("odbc.ini", "[reg_sizes]\nFits=" + fits + "\nV=" + cut + "\nTooLong=" + too_long + "\nEmpty=\n");
+    folder_.write("odbc.ini",
+                  "[reg_sizes]\nFits=" + fits + "\nV=" + cut + "\nTooLong=" + too_long + "\nEmpty=\n");
     const std::u16string key = u"SOFTWARE\\ODBC\\ODBC.INI\\reg_sizes";
-    EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, key, u"Fits"), std::u16string(900, u'a'));
+    EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, key, u"Fits"),
+              std::u16string(900, u'a'));
     EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, key, u"V"), u"");
     EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, key, u"TooLong"), u"");
     EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, key, u"Empty"), u"");
 }
 
 TEST_F(Regedit, AReadOnlyConfigurationIsStillRead) {
-    // The lookup never asks for write access, so a machine-wide entry an ordinary user cannot change resolves.
+    // The lookup never asks for write access, so a machine-wide entry an ordinary user cannot change
+    // resolves.
     const auto ini = folder_.write("odbc.ini", "[reg_readonly]\nDBQ=/x.mdb\n");
     std::filesystem::permissions(ini, std::filesystem::perms::owner_read);
-    EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\reg_readonly",
-                                   u"DBQ"),
+    EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE,
+                                   u"SOFTWARE\\ODBC\\ODBC.INI\\reg_readonly", u"DBQ"),
               u"/x.mdb");
 }
 

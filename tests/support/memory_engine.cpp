@@ -9,13 +9,16 @@ namespace {
 
 using Snapshot = std::shared_ptr<const MemoryDatabase>;
 
-Error damaged_error() { return Error(error_number::database_damaged, u"Cannot open database 'memory'. It may be damaged."); }
+Error damaged_error() {
+    return Error(error_number::database_damaged, u"Cannot open database 'memory'. It may be damaged.");
+}
 
 // A collection over a vector of the snapshot; `Adapter` wraps one element as the engine interface.
 template <class Interface, class Data, class Adapter>
 class VectorCollection final : public engine::Collection<Interface> {
-public:
-    VectorCollection(Snapshot snapshot, const std::vector<Data>& items) : snapshot_(std::move(snapshot)), items_(items) {}
+  public:
+    VectorCollection(Snapshot snapshot, const std::vector<Data>& items)
+        : snapshot_(std::move(snapshot)), items_(items) {}
     std::int16_t Count() const override { return static_cast<std::int16_t>(items_.size()); }
     std::unique_ptr<Interface> Item(std::int16_t position) const override {
         if (position < 0 || static_cast<std::size_t>(position) >= items_.size()) {
@@ -24,24 +27,25 @@ public:
         return std::make_unique<Adapter>(snapshot_, items_[static_cast<std::size_t>(position)]);
     }
 
-private:
+  private:
     Snapshot snapshot_;
     const std::vector<Data>& items_;
 };
 
 class PropertyAdapter final : public engine::Property {
-public:
-    PropertyAdapter(Snapshot snapshot, const MemoryProperty& data) : snapshot_(std::move(snapshot)), data_(data) {}
+  public:
+    PropertyAdapter(Snapshot snapshot, const MemoryProperty& data)
+        : snapshot_(std::move(snapshot)), data_(data) {}
     std::u16string Name() const override { return data_.name; }
     engine::Variant Value() const override { return data_.value; }
 
-private:
+  private:
     Snapshot snapshot_;
     const MemoryProperty& data_;
 };
 
 class FieldAdapter final : public engine::Field {
-public:
+  public:
     FieldAdapter(Snapshot snapshot, const MemoryField& data) : snapshot_(std::move(snapshot)), data_(data) {}
     std::u16string Name() const override { return data_.name; }
     std::int16_t Type() const override {
@@ -61,7 +65,7 @@ public:
             snapshot_, data_.properties);
     }
 
-private:
+  private:
     Snapshot snapshot_;
     const MemoryField& data_;
 };
@@ -69,7 +73,7 @@ private:
 using FieldCollection = VectorCollection<engine::Field, MemoryField, FieldAdapter>;
 
 class IndexAdapter final : public engine::Index {
-public:
+  public:
     IndexAdapter(Snapshot snapshot, const MemoryIndex& data) : snapshot_(std::move(snapshot)), data_(data) {}
     std::u16string Name() const override { return data_.name; }
     bool Primary() const override { return data_.primary; }
@@ -80,13 +84,13 @@ public:
     bool IgnoreNulls() const override { return data_.ignore_nulls; }
     std::u16string Fields() const override { return data_.fields; }
 
-private:
+  private:
     Snapshot snapshot_;
     const MemoryIndex& data_;
 };
 
 class TableAdapter final : public engine::TableDef {
-public:
+  public:
     TableAdapter(Snapshot snapshot, const MemoryTable& data) : snapshot_(std::move(snapshot)), data_(data) {}
     std::u16string Name() const override { return data_.name; }
     std::int32_t Attributes() const override { return data_.attributes; }
@@ -100,16 +104,16 @@ public:
     }
     std::unique_ptr<engine::Collection<engine::Index>> Indexes() const override {
         return std::make_unique<VectorCollection<engine::Index, MemoryIndex, IndexAdapter>>(snapshot_,
-                                                                                           data_.indexes);
+                                                                                            data_.indexes);
     }
 
-private:
+  private:
     Snapshot snapshot_;
     const MemoryTable& data_;
 };
 
 class QueryAdapter final : public engine::QueryDef {
-public:
+  public:
     QueryAdapter(Snapshot snapshot, const MemoryQuery& data) : snapshot_(std::move(snapshot)), data_(data) {}
     std::u16string Name() const override { return data_.name; }
     engine::OleDate DateCreated() const override { return data_.date_created; }
@@ -118,14 +122,15 @@ public:
         return std::make_unique<FieldCollection>(snapshot_, data_.fields);
     }
 
-private:
+  private:
     Snapshot snapshot_;
     const MemoryQuery& data_;
 };
 
 class RelationAdapter final : public engine::Relation {
-public:
-    RelationAdapter(Snapshot snapshot, const MemoryRelation& data) : snapshot_(std::move(snapshot)), data_(data) {}
+  public:
+    RelationAdapter(Snapshot snapshot, const MemoryRelation& data)
+        : snapshot_(std::move(snapshot)), data_(data) {}
     std::u16string Name() const override { return data_.name; }
     std::u16string Table() const override { return data_.table; }
     std::u16string ForeignTable() const override { return data_.foreign_table; }
@@ -134,28 +139,28 @@ public:
         return std::make_unique<FieldCollection>(snapshot_, data_.fields);
     }
 
-private:
+  private:
     Snapshot snapshot_;
     const MemoryRelation& data_;
 };
 
 class DatabaseAdapter final : public engine::Database {
-public:
+  public:
     explicit DatabaseAdapter(Snapshot snapshot) : snapshot_(std::move(snapshot)) {}
     std::unique_ptr<engine::Collection<engine::TableDef>> TableDefs() const override {
-        return std::make_unique<VectorCollection<engine::TableDef, MemoryTable, TableAdapter>>(snapshot_,
-                                                                                              snapshot_->tables);
+        return std::make_unique<VectorCollection<engine::TableDef, MemoryTable, TableAdapter>>(
+            snapshot_, snapshot_->tables);
     }
     std::unique_ptr<engine::Collection<engine::QueryDef>> QueryDefs() const override {
-        return std::make_unique<VectorCollection<engine::QueryDef, MemoryQuery, QueryAdapter>>(snapshot_,
-                                                                                              snapshot_->queries);
+        return std::make_unique<VectorCollection<engine::QueryDef, MemoryQuery, QueryAdapter>>(
+            snapshot_, snapshot_->queries);
     }
     std::unique_ptr<engine::Collection<engine::Relation>> Relations() const override {
         return std::make_unique<VectorCollection<engine::Relation, MemoryRelation, RelationAdapter>>(
             snapshot_, snapshot_->relations);
     }
 
-private:
+  private:
     Snapshot snapshot_;
 };
 

@@ -83,7 +83,7 @@ struct OpenCall {
 };
 
 class MemoryEngine final : public engine::DBEngine {
-public:
+  public:
     // The databases by file name; any other name raises error 3024 (file not found).
     std::map<std::u16string, MemoryDatabase> files;
     std::vector<OpenCall> opens{};

@@ -14,7 +14,7 @@
 namespace qz::test {
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "qz_test_XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
@@ -38,7 +38,7 @@ public:
         return file;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -52,7 +52,7 @@ inline std::string read_file(const std::filesystem::path& file) {
 // user.ini) for as long as it lives, so tests never read the machine's configuration. libodbcinst keeps
 // what it read for a while under the entry's name, so each test uses data-source names of its own.
 class OdbcConfigScope {
-public:
+  public:
     explicit OdbcConfigScope(const std::filesystem::path& folder) {
         remember("ODBCSYSINI", saved_sysini_);
         remember("ODBCINI", saved_ini_);
@@ -66,7 +66,7 @@ public:
     OdbcConfigScope(const OdbcConfigScope&) = delete;
     OdbcConfigScope& operator=(const OdbcConfigScope&) = delete;
 
-private:
+  private:
     struct Saved {
         bool present = false;
         std::string value;
