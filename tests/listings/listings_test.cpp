@@ -1,15 +1,16 @@
-// The six listings over the in-memory engine: record forms, separators, lookups and failures.
+// The six listings over the in-memory engine, each run as a whole request through the front end: record
+// forms, separators, lookups and failures.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 
-#include "catalog/session/qz_cls_odbc_access.hpp"
-#include "platform/error.hpp"
+#include "odbc_access/exe/front_end.hpp"
+#include "platform/text/code_page.hpp"
 #include "support/memory_engine.hpp"
+#include "support/temp_folder.hpp"
 
 namespace qz {
 namespace {
@@ -58,16 +59,32 @@ class Listings : public ::testing::Test {
   protected:
     void SetUp() override { ::setenv("LC_ALL", "C", 1); }
 
-    // A session connected to `database` with the separators | ; = , & :
-    qz_cls_odbc_access& open(MemoryDatabase database, std::u16string sep1 = u"|", std::u16string sep2 = u";",
-                             std::u16string sep3 = u"=") {
-        engine_->files[u"db.mdb"] = std::move(database);
-        session_.connect(u"db.mdb", u"", u"", sep1, sep2, sep3, u",", u"&", u":");
-        return session_;
+    void use(MemoryDatabase database) { engine_->files[u"db.mdb"] = std::move(database); }
+
+    // Runs the listing `word` with `argument` on the data source; the result text, or the error line.
+    std::u16string request(std::u16string_view word, std::u16string_view argument = u"") {
+        std::u16string command = data_source_ + u"_:_user_:_pwd";
+        for (const std::u16string& separator : separators_) command += u"_:_" + separator;
+        const std::filesystem::path output = folder_ / "out.txt";
+        command += u"_:_" + text::utf8_to_utf16(output.string()) + u"_:_";
+        command += word;
+        command += u"_:_";
+        command += argument;
+        front_end::run_request(command, folder_.path(), engine_);
+        const std::string bytes = test::read_file(output);
+        if (bytes.rfind("\xFF\xFE", 0) != 0) return text::cp1252_to_utf16(bytes);
+        std::u16string result;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            result += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                            (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        }
+        return result;
     }
 
     std::shared_ptr<test::MemoryEngine> engine_ = std::make_shared<test::MemoryEngine>();
-    qz_cls_odbc_access session_{engine_};
+    test::TempFolder folder_;
+    std::u16string data_source_ = u"db.mdb";
+    std::u16string separators_[6] = {u"|", u";", u"=", u",", u"&", u":"};
 };
 
 MemoryDatabase tables_of_every_kind() {
@@ -89,7 +106,7 @@ MemoryDatabase tables_of_every_kind() {
 }
 
 TEST_F(Listings, TableSelectorsPickByAttributesAndKeepTheirPositionsAsIds) {
-    qz_cls_odbc_access& session = open(tables_of_every_kind());
+    use(tables_of_every_kind());
     const std::u16string msys =
         u"id=0;name=MSysObjects;date_created=01/09/2014 10:11:12;last_updated=01/09/2014 10:15:40;fields=0;"
         u"indexes=0;attributes=-2147483646";
@@ -117,8 +134,7 @@ TEST_F(Listings, TableSelectorsPickByAttributesAndKeepTheirPositionsAsIds) {
         {u"all", u""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(session.get_tables(c.selector), c.listing) << "selector '" << c.selector.size();
-    EXPECT_EQ(session.get_tables(), clientes + u"|" + pedidos) << "the default selector is tab";
+        EXPECT_EQ(request(u"get_tables", c.selector), c.listing) << "selector '" << c.selector.size();
 }
 
 TEST_F(Listings, EmptySeparatorsRunKeysAndValuesTogetherAndSeparatorsInNamesStayUnchanged) {
@@ -126,24 +142,25 @@ TEST_F(Listings, EmptySeparatorsRunKeysAndValuesTogetherAndSeparatorsInNamesStay
     database.tables = {{.name = u"a;b=c|d", .date_created = {1.0}, .last_updated = {1.0}},
                        {.name = u"T2", .date_created = {1.0}, .last_updated = {1.0}}};
     database.queries = {{.name = u"q|1", .date_created = {1.0}, .last_updated = {1.0}}};
-    qz_cls_odbc_access& session = open(database, u"", u"", u"");
-    EXPECT_EQ(session.get_tables(u""),
+    use(database);
+    separators_[0] = separators_[1] = separators_[2] = u"";
+    EXPECT_EQ(request(u"get_tables", u""),
               u"id0namea;b=c|ddate_created12/31/1899last_updated12/31/1899fields0indexes0attributes0"
               u"id1nameT2date_created12/31/1899last_updated12/31/1899fields0indexes0attributes0");
-    session.strSep1 = u"|";
-    session.strSep2 = u";";
-    session.strSep3 = u"=";
-    EXPECT_EQ(session.get_querys(),
+    separators_[0] = u"|";
+    separators_[1] = u";";
+    separators_[2] = u"=";
+    EXPECT_EQ(request(u"get_querys"),
               u"id=0;name=q|1;date_created=12/31/1899;last_updated=12/31/1899;fields=0");
 }
 
 TEST_F(Listings, FieldRecordsCarryAllTwelveItemsJoinedBySeparatorOne) {
     MemoryDatabase database;
     database.tables = {{.name = u"Clientes", .fields = {codigo(), nome(), codigo()}}};
-    qz_cls_odbc_access& session = open(database);
-    EXPECT_EQ(session.get_fields(u"Clientes", u"/nowhere/out.txt"), std::u16string(codigo_record) + u"|" +
-                                                                        std::u16string(nome_record) + u"|" +
-                                                                        std::u16string(codigo_record));
+    use(database);
+    EXPECT_EQ(request(u"get_fields", u"Clientes"), std::u16string(codigo_record) + u"|" +
+                                                       std::u16string(nome_record) + u"|" +
+                                                       std::u16string(codigo_record));
 }
 
 TEST_F(Listings, FieldItemsFollowTheEngineValuesExactly) {
@@ -182,9 +199,8 @@ TEST_F(Listings, FieldItemsFollowTheEngineValuesExactly) {
     for (const Case& c : cases) {
         MemoryDatabase database;
         database.tables = {{.name = u"T", .fields = {c.field}}};
-        engine_->files[u"db.mdb"] = database;
-        session_.connect(u"db.mdb", u"", u"", u"|", u";", u"=");
-        const std::u16string listing = session_.get_fields(u"T", u"");
+        use(database);
+        const std::u16string listing = request(u"get_fields", u"T");
         EXPECT_NE(listing.find(c.expected_part), std::u16string::npos) << c.fault;
     }
 }
@@ -201,7 +217,7 @@ MemoryDatabase numbered_names() {
 }
 
 TEST_F(Listings, LookupsTakeTheFirstPositionOrExactNameThatMatches) {
-    qz_cls_odbc_access& session = open(numbered_names());
+    use(numbered_names());
     struct Case {
         std::u16string wanted;
         std::u16string found;  // the name of the table found; empty when none
@@ -217,9 +233,9 @@ TEST_F(Listings, LookupsTakeTheFirstPositionOrExactNameThatMatches) {
         {u"", u""},          {u"5", u""},
     };
     for (const Case& c : cases) {
-        const std::u16string fields = session.get_fields(c.wanted, u"");
-        const std::u16string indexes = session.get_indexes(c.wanted);
-        const std::u16string query_fields = session.get_fields_query(c.wanted);
+        const std::u16string fields = request(u"get_fields", c.wanted);
+        const std::u16string indexes = request(u"get_indexes", c.wanted);
+        const std::u16string query_fields = request(u"get_fields_query", c.wanted);
         if (c.found.empty()) {
             EXPECT_EQ(fields, u"Tabela não encotrada !");
             EXPECT_EQ(indexes, u"Tabela não encotrada !");
@@ -233,21 +249,21 @@ TEST_F(Listings, LookupsTakeTheFirstPositionOrExactNameThatMatches) {
 }
 
 TEST_F(Listings, EmptyCollectionsGiveTheNotFoundTextsAndEmptyTablesGiveEmptyText) {
-    qz_cls_odbc_access& session = open(MemoryDatabase{});
-    EXPECT_EQ(session.get_fields(u"0", u""), u"Tabela não encotrada !");
-    EXPECT_EQ(session.get_indexes(u"0"), u"Tabela não encotrada !");
-    EXPECT_EQ(session.get_fields_query(u"0"), u"Query não encotrada !");
-    EXPECT_EQ(session.get_tables(u""), u"");
-    EXPECT_EQ(session.get_querys(), u"");
-    EXPECT_EQ(session.get_relations(), u"");
+    use(MemoryDatabase{});
+    EXPECT_EQ(request(u"get_fields", u"0"), u"Tabela não encotrada !");
+    EXPECT_EQ(request(u"get_indexes", u"0"), u"Tabela não encotrada !");
+    EXPECT_EQ(request(u"get_fields_query", u"0"), u"Query não encotrada !");
+    EXPECT_EQ(request(u"get_tables", u""), u"");
+    EXPECT_EQ(request(u"get_querys"), u"");
+    EXPECT_EQ(request(u"get_relations"), u"");
 
     MemoryDatabase bare;
     bare.tables = {{.name = u"Vazia"}};
     bare.queries = {{.name = u"Acao"}};
-    open(bare);
-    EXPECT_EQ(session.get_fields(u"Vazia", u""), u"");
-    EXPECT_EQ(session.get_indexes(u"Vazia"), u"");
-    EXPECT_EQ(session.get_fields_query(u"Acao"), u"");
+    use(bare);
+    EXPECT_EQ(request(u"get_fields", u"Vazia"), u"");
+    EXPECT_EQ(request(u"get_indexes", u"Vazia"), u"");
+    EXPECT_EQ(request(u"get_fields_query", u"Acao"), u"");
 }
 
 TEST_F(Listings, IndexRecordsWriteEightItemsInTheirOrder) {
@@ -258,8 +274,8 @@ TEST_F(Listings, IndexRecordsWriteEightItemsInTheirOrder) {
              {.name = u"PrimaryKey", .fields = u"+Codigo", .primary = true, .unique = true, .required = true},
              {.name = u"Nome", .fields = u"-Nome;+Loja", .clustered = true, .ignore_nulls = true},
              {.name = u"FK", .foreign = true}}}};
-    qz_cls_odbc_access& session = open(database);
-    EXPECT_EQ(session.get_indexes(u"Clientes"),
+    use(database);
+    EXPECT_EQ(request(u"get_indexes", u"Clientes"),
               u"name=PrimaryKey;clustered=False;fields=+Codigo;foreign=False;ignore_nulls=False;primary=True;"
               u"required=True;unique=True|"
               u"name=Nome;clustered=True;fields=-Nome;+Loja;foreign=False;ignore_nulls=True;primary=False;"
@@ -283,8 +299,8 @@ TEST_F(Listings, RelationRecordsNestTheirFieldPairsWithSeparatorsFourToSix) {
          .fields = {{.name = u"x", .foreign_name = u"y"}}},
         {.name = u"Nenhum", .table = u"A", .foreign_table = u"C", .attributes = 2},
     };
-    qz_cls_odbc_access& session = open(database);
-    EXPECT_EQ(session.get_relations(),
+    use(database);
+    EXPECT_EQ(request(u"get_relations"),
               u"name=ClientesPedidos;table=Clientes;foreign_table=Pedidos;attributes=0;"
               u"fields=name:Codigo&foreign_name:CodCliente,name:Loja&foreign_name:CodLoja|"
               u"name=Um;table=A;foreign_table=B;attributes=-2147483648;fields=name:x&foreign_name:y|"
@@ -296,50 +312,35 @@ TEST_F(Listings, QueryRecordsListEveryQueryWithItsPosition) {
     database.queries = {
         {.name = u"Consulta", .date_created = created, .last_updated = updated, .fields = {codigo(), nome()}},
         {.name = u"~sq_cForm", .date_created = {0.75}, .last_updated = {0.0}}};
-    qz_cls_odbc_access& session = open(database);
+    use(database);
     EXPECT_EQ(
-        session.get_querys(),
+        request(u"get_querys"),
         u"id=0;name=Consulta;date_created=01/09/2014 10:11:12;last_updated=01/09/2014 10:15:40;fields=2|"
         u"id=1;name=~sq_cForm;date_created=18:00:00;last_updated=00:00:00;fields=0");
-    EXPECT_EQ(session.get_fields_query(u"Consulta"),
+    EXPECT_EQ(request(u"get_fields_query", u"Consulta"),
               std::u16string(codigo_record) + u"|" + std::u16string(nome_record));
 }
 
-TEST_F(Listings, EveryListingWithoutADatabaseRaisesError91) {
-    const std::function<void(qz_cls_odbc_access&)> listings[] = {
-        [](qz_cls_odbc_access& s) { s.get_tables(u""); },
-        [](qz_cls_odbc_access& s) { s.get_fields(u"0", u""); },
-        [](qz_cls_odbc_access& s) { s.get_indexes(u"0"); },
-        [](qz_cls_odbc_access& s) { s.get_relations(); },
-        [](qz_cls_odbc_access& s) { s.get_querys(); },
-        [](qz_cls_odbc_access& s) { s.get_fields_query(u"0"); },
-    };
-    for (const auto& listing : listings) {
-        try {
-            listing(session_);
-            ADD_FAILURE() << "a listing without a database returned";
-        } catch (const Error& error) {
-            EXPECT_EQ(error.number(), error_number::object_not_set);
-            EXPECT_EQ(error.description(), u"Object variable or With block variable not set");
-        }
+TEST_F(Listings, EveryListingWithoutADatabaseEndsInError91) {
+    test::TempFolder config;
+    const test::OdbcConfigScope scope(config.path());
+    data_source_ = u"listings_unknown_dsn";
+    for (const std::u16string_view word : {u"get_tables", u"get_fields", u"get_indexes", u"get_relations",
+                                           u"get_querys", u"get_fields_query"}) {
+        EXPECT_EQ(request(word, u"0"), u"Erro: 91 - Object variable or With block variable not set\r\n")
+            << word.size();
     }
 }
 
-TEST_F(Listings, AnEngineFailureEndsTheListingWithTheEngineError) {
+TEST_F(Listings, AnEngineFailureEndsTheListingWithTheEngineErrorAndNoPartialText) {
     MemoryDatabase database;
     MemoryField damaged = nome();
     damaged.damaged = true;
     database.tables = {{.name = u"Boa"}, {.name = u"Ruim", .fields = {codigo(), damaged}, .damaged = true}};
-    qz_cls_odbc_access& session = open(database);
-    for (const auto& listing : {std::function<void()>([&] { session.get_fields(u"Ruim", u""); }),
-                                std::function<void()>([&] { session.get_tables(u""); })}) {
-        try {
-            listing();
-            ADD_FAILURE() << "a damaged catalog gave a listing";
-        } catch (const Error& error) {
-            EXPECT_EQ(error.number(), error_number::database_damaged);
-        }
-    }
+    use(database);
+    const std::u16string damaged_line = u"Erro: 3049 - Cannot open database 'memory'. It may be damaged.\r\n";
+    EXPECT_EQ(request(u"get_fields", u"Ruim"), damaged_line);
+    EXPECT_EQ(request(u"get_tables", u""), damaged_line);
 }
 
 }  // namespace
