@@ -56,7 +56,8 @@ std::u16string describe_field(const engine::Field& field, const qz_cls_odbc_acce
     return record.text();
 }
 
-std::u16string describe_fields(const engine::Collection<engine::Field>& fields, const qz_cls_odbc_access& session) {
+std::u16string describe_fields(const engine::Collection<engine::Field>& fields,
+                               const qz_cls_odbc_access& session) {
     const locale::DateText dates;
     std::u16string listing;
     const std::int16_t count = fields.Count();

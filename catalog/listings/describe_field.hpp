@@ -14,6 +14,7 @@ std::u16string describe_field(const engine::Field& field, const qz_cls_odbc_acce
                               const locale::DateText& dates);
 
 // The field records of `fields`, in collection order, joined by the session's strSep1.
-std::u16string describe_fields(const engine::Collection<engine::Field>& fields, const qz_cls_odbc_access& session);
+std::u16string describe_fields(const engine::Collection<engine::Field>& fields,
+                               const qz_cls_odbc_access& session);
 
 }  // namespace qz::listings

@@ -21,7 +21,8 @@ std::u16string_view without_surrounding_spaces(std::u16string_view wanted);
 
 // The entry found, or nothing.
 template <class Entry>
-std::unique_ptr<Entry> find_catalog_entry(const engine::Collection<Entry>& entries, std::u16string_view wanted) {
+std::unique_ptr<Entry> find_catalog_entry(const engine::Collection<Entry>& entries,
+                                          std::u16string_view wanted) {
     const std::u16string_view wanted_position = without_surrounding_spaces(wanted);
     const std::int16_t count = entries.Count();
     for (std::int16_t position = 0; position < count; ++position) {

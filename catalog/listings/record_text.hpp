@@ -8,7 +8,7 @@
 namespace qz::listings {
 
 class RecordText {
-public:
+  public:
     RecordText(std::u16string_view item_separator, std::u16string_view key_separator)
         : item_separator_(item_separator), key_separator_(key_separator) {}
 
@@ -22,7 +22,7 @@ public:
     }
     const std::u16string& text() const { return text_; }
 
-private:
+  private:
     std::u16string_view item_separator_;
     std::u16string_view key_separator_;
     std::u16string text_;

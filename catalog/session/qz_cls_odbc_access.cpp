@@ -19,7 +19,8 @@ bool is_file_path(std::u16string_view data_source) {
 
 qz_cls_odbc_access::qz_cls_odbc_access() : qz_cls_odbc_access(std::make_shared<jet::AccessFileEngine>()) {}
 
-qz_cls_odbc_access::qz_cls_odbc_access(std::shared_ptr<engine::DBEngine> engine) : engine_(std::move(engine)) {}
+qz_cls_odbc_access::qz_cls_odbc_access(std::shared_ptr<engine::DBEngine> engine)
+    : engine_(std::move(engine)) {}
 
 std::u16string qz_cls_odbc_access::connect(std::u16string strDsn, std::u16string /*strUid*/,
                                            std::u16string strPwd, std::u16string strS1, std::u16string strS2,

@@ -10,7 +10,7 @@
 namespace qz {
 
 class qz_cls_odbc_access {
-public:
+  public:
     // A session that opens database files with the Access file reader.
     qz_cls_odbc_access();
     // A session that opens databases with `engine`.
@@ -49,7 +49,7 @@ public:
     // The open database; raises error 91 when there is none.
     const engine::Database& database() const;
 
-private:
+  private:
     std::shared_ptr<engine::DBEngine> engine_;
 };
 

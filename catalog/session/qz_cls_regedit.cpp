@@ -9,13 +9,12 @@
 namespace qz {
 namespace {
 
-// The registry value buffer held 1024 bytes; a value that does not fit reads as missing.
-constexpr std::size_t value_size_limit = 1024;
-
 bool equal_ignoring_case(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+        const auto lower = [](char16_t c) {
+            return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+        };
         if (lower(a[i]) != lower(b[i])) return false;
     }
     return true;
@@ -34,8 +33,10 @@ std::optional<OdbcEntry> odbc_entry(T_KeyClasses root, std::u16string_view path)
         odbc::OdbcIniFile file;
     };
     static constexpr Mapping mappings[] = {
-        {T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\", odbc::OdbcIniFile::system_data_sources},
-        {T_KeyClasses::HKEY_CURRENT_USER, u"SOFTWARE\\ODBC\\ODBC.INI\\", odbc::OdbcIniFile::user_data_sources},
+        {T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\",
+         odbc::OdbcIniFile::system_data_sources},
+        {T_KeyClasses::HKEY_CURRENT_USER, u"SOFTWARE\\ODBC\\ODBC.INI\\",
+         odbc::OdbcIniFile::user_data_sources},
         {T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBCINST.INI\\", odbc::OdbcIniFile::drivers},
     };
     for (const Mapping& mapping : mappings) {
@@ -55,10 +56,8 @@ std::u16string qz_cls_regedit::GetRegValue(const T_KeyClasses& KeyRoot, const st
                                            const std::u16string& sKey) const {
     const std::optional<OdbcEntry> entry = odbc_entry(KeyRoot, Path);
     if (!entry) return {};
-    const std::string value =
-        odbc::read_odbc_ini_value(entry->file, text::utf16_to_utf8(entry->name), text::utf16_to_utf8(sKey));
-    if (value.size() >= value_size_limit) return {};
-    return text::utf8_to_utf16(value);
+    return text::utf8_to_utf16(
+        odbc::read_odbc_ini_value(entry->file, text::utf16_to_utf8(entry->name), text::utf16_to_utf8(sKey)));
 }
 
 }  // namespace qz

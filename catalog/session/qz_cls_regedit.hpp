@@ -17,12 +17,12 @@ enum class T_KeyClasses : std::uint32_t {
 };
 
 class qz_cls_regedit {
-public:
+  public:
     // The value `sKey` of the key `Path` under `KeyRoot`: "SOFTWARE\ODBC\ODBC.INI\<name>" under
     // HKEY_LOCAL_MACHINE is the system data source <name>, "Software\ODBC\ODBC.INI\<name>" under
     // HKEY_CURRENT_USER the user's one, "SOFTWARE\ODBC\ODBCINST.INI\<name>" under HKEY_LOCAL_MACHINE the
-    // driver <name>. Empty text when the key or the value does not exist, is empty, or holds 1024 bytes or
-    // more; nothing is raised. Reads only.
+    // driver <name>. Empty text when the key or the value does not exist, is empty, or is too long for
+    // unixODBC to read whole (about 990 bytes; the registry's limit was 1024); nothing is raised. Reads only.
     std::u16string GetRegValue(const T_KeyClasses& KeyRoot, const std::u16string& Path,
                                const std::u16string& sKey) const;
 };

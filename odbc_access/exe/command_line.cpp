@@ -30,7 +30,8 @@ Elements::Elements(std::u16string_view command_text) {
 }
 
 const std::u16string& Elements::at(std::size_t position) const {
-    if (position >= elements_.size()) throw Error(error_number::subscript_out_of_range, u"Subscript out of range");
+    if (position >= elements_.size())
+        throw Error(error_number::subscript_out_of_range, u"Subscript out of range");
     return elements_[position];
 }
 

@@ -14,14 +14,14 @@ std::u16string command_text(int argc, const char* const* argv);
 
 // The command text cut at every "_:_", quotes and blanks kept.
 class Elements {
-public:
+  public:
     explicit Elements(std::u16string_view command_text);
 
     std::size_t size() const { return elements_.size(); }
     // Raises error 9 (subscript out of range) when the command text has no element `position`.
     const std::u16string& at(std::size_t position) const;
 
-private:
+  private:
     std::vector<std::u16string> elements_;
 };
 

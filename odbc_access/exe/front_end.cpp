@@ -17,10 +17,13 @@ namespace {
 constexpr std::int32_t out_of_memory = 7;
 constexpr std::int32_t internal_error = 51;
 
-std::filesystem::path as_path(std::u16string_view text) { return std::filesystem::path(text::utf16_to_utf8(text)); }
+std::filesystem::path as_path(std::u16string_view text) {
+    return std::filesystem::path(text::utf16_to_utf8(text));
+}
 
 // Runs the listing the command word (element 10) names; an unknown word runs none and gives empty text.
-std::u16string run_listing(qz_cls_odbc_access& session, const Elements& elements, const std::u16string& output) {
+std::u16string run_listing(qz_cls_odbc_access& session, const Elements& elements,
+                           const std::u16string& output) {
     const std::u16string& word = elements.at(10);
     if (word == u"get_tables") return session.get_tables(elements.at(11));
     if (word == u"get_fields") return session.get_fields(elements.at(11), output);
@@ -45,12 +48,13 @@ ExitStatus report(const std::filesystem::path& target, const Error& error) {
 
 ExitStatus run_request(std::u16string_view command_text, const std::filesystem::path& program_folder,
                        std::shared_ptr<engine::DBEngine> engine) {
-    // Until the output path is known, an error goes to the log beside the program.
-    std::filesystem::path error_target = program_folder / "error.log";
+    // Until the output path is known, an error goes to the log beside the program; from then on the result
+    // and any error go to the output path.
+    std::filesystem::path target = program_folder / "error.log";
     try {
         const Elements elements(command_text);
         const std::u16string output = output_path_text(elements.at(9));
-        error_target = as_path(output);
+        target = as_path(output);
 
         qz_cls_odbc_access session(std::move(engine));
         session.connect(elements.at(0), elements.at(1), elements.at(2), elements.at(3), elements.at(4),
@@ -58,14 +62,14 @@ ExitStatus run_request(std::u16string_view command_text, const std::filesystem::
         const std::u16string result = run_listing(session, elements, output);
 
         // The file is touched only once the listing has returned in full.
-        write_result_file(error_target, result);
+        write_result_file(target, result);
         return result_written;
     } catch (const Error& error) {
-        return report(error_target, error);
+        return report(target, error);
     } catch (const std::bad_alloc&) {
-        return report(error_target, Error(out_of_memory, u"Out of memory"));
+        return report(target, Error(out_of_memory, u"Out of memory"));
     } catch (const std::exception&) {
-        return report(error_target, Error(internal_error, u"Internal error"));
+        return report(target, Error(internal_error, u"Internal error"));
     }
 }
 

@@ -41,7 +41,8 @@ std::string with_four_digit_year(std::string format) {
 
 std::string format_tm(const std::string& format, const std::tm& moment, locale_t time_locale) {
     std::array<char, 256> buffer{};
-    const std::size_t length = ::strftime_l(buffer.data(), buffer.size(), format.c_str(), &moment, time_locale);
+    const std::size_t length =
+        ::strftime_l(buffer.data(), buffer.size(), format.c_str(), &moment, time_locale);
     return std::string(buffer.data(), length);
 }
 

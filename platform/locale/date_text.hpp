@@ -14,7 +14,7 @@
 namespace qz::locale {
 
 class DateText {
-public:
+  public:
     // `locale_name` as setlocale takes it; the empty name is the user's locale from the environment.
     // A locale the system does not have falls back to C.
     explicit DateText(const char* locale_name = "");
@@ -22,7 +22,7 @@ public:
     // Raises error 6 (overflow) for a value outside the dates the engine can hold.
     std::u16string format(engine::OleDate value) const;
 
-private:
+  private:
     struct FreeLocale {
         void operator()(locale_t locale) const { ::freelocale(locale); }
     };

@@ -8,12 +8,16 @@
 namespace qz::odbc {
 namespace {
 
-// Long enough to see that a value reaches the reader's limit, which the caller then applies.
-constexpr int lookup_buffer_size = 4096;
+// libodbcinst reads a line into 1000 bytes (INI_MAX_LINE), its end of line and terminator included, and
+// silently drops the rest of a longer line.
+constexpr std::size_t longest_whole_line = 997;
+// Room for the blanks that may stand around the "=" of a line.
+constexpr std::size_t blanks_around_equals = 2;
+constexpr int lookup_buffer_size = 1024;
 
 // libodbcinst keeps its configuration mode per process; this puts it back to its default when the read ends.
 class ConfigModeScope {
-public:
+  public:
     explicit ConfigModeScope(UWORD mode) { SQLSetConfigMode(mode); }
     ~ConfigModeScope() { SQLSetConfigMode(ODBC_BOTH_DSN); }
     ConfigModeScope(const ConfigModeScope&) = delete;
@@ -33,7 +37,9 @@ std::string read_odbc_ini_value(OdbcIniFile file, std::string_view section, std:
     const int length = SQLGetPrivateProfileString(section_text.c_str(), key_text.c_str(), "", buffer.data(),
                                                   static_cast<int>(buffer.size()), file_name);
     if (length <= 0) return {};
-    return std::string(buffer.data(), static_cast<std::size_t>(length));
+    const auto value_length = static_cast<std::size_t>(length);
+    if (key.size() + 1 + blanks_around_equals + value_length >= longest_whole_line) return {};
+    return std::string(buffer.data(), value_length);
 }
 
 }  // namespace qz::odbc

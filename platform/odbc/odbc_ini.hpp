@@ -15,7 +15,8 @@ enum class OdbcIniFile {
 };
 
 // The value `key` of the entry `section`, in UTF-8 as the file holds it; empty when the entry or the value
-// does not exist, or when the value is empty.
+// does not exist, when the value is empty, and when the value is too long for libodbcinst to read whole
+// (it cuts every line at 1000 bytes, and a cut path would open the wrong file).
 std::string read_odbc_ini_value(OdbcIniFile file, std::string_view section, std::string_view key);
 
 }  // namespace qz::odbc
