@@ -69,15 +69,11 @@ ColumnDescriptor parse_descriptor(const ByteView& d, const Layout& l, bool jet3)
     c.flags = d.u8(l.col_flags);
     c.fixed_offset = d.u16(l.col_fixed_offset);
     c.length = d.u16(l.col_length);
-    if (jet3) {
-        c.sort_order = d.u16(l.col_misc);
-        c.precision = d.u8(0x0B);
-        c.scale = d.u8(0x0C);
-    } else {
-        c.sort_order = d.u16(l.col_misc);
+    // Jet 3 keeps the sort order at 0x09; Jet 4 and ACE keep it (text) or the complex id (complex columns) in
+    // the type-dependent block at 0x0B (reference 3.5.1).
+    c.sort_order = d.u16(l.col_misc);
+    if (!jet3) {
         c.complex_id = d.u32(l.col_misc);
-        c.precision = d.u8(l.col_misc);
-        c.scale = d.u8(l.col_misc + 1);
         c.extended_flags = d.u8(l.col_flags + 1);
     }
     return c;

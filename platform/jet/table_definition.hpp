@@ -20,8 +20,6 @@ struct ColumnDescriptor {
     std::uint16_t ordinal = 0;         // ordinal position as stored
     std::uint16_t sort_order = 0;      // text and memo: sort order LCID
     std::uint32_t complex_id = 0;      // complex columns (ACE): key of MSysComplexColumns
-    std::uint8_t precision = 0;        // Decimal
-    std::uint8_t scale = 0;            // Decimal
     std::uint8_t flags = 0;            // reference 3.6.1
     std::uint8_t extended_flags = 0;   // reference 3.6.2 (Jet 4 and ACE)
     std::uint16_t fixed_offset = 0;    // value offset in the fixed area of a row
