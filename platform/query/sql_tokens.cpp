@@ -35,6 +35,7 @@ private:
     Token next() {
         const char16_t c = text_[pos_];
         if (c == u'[') return enclosed(Token::Kind::bracketed, u']');
+        if (c == u'`') return enclosed(Token::Kind::bracketed, u'`');
         if (c == u'#') return enclosed(Token::Kind::date, u'#');
         if (c == u'"' || c == u'\'') return quoted(c);
         if (is_digit(c) || (c == u'.' && pos_ + 1 < text_.size() && is_digit(text_[pos_ + 1]))) return number();

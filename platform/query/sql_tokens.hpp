@@ -10,7 +10,7 @@ namespace qz::query {
 struct Token {
     enum class Kind {
         word,       // a bare name or keyword
-        bracketed,  // [a name], without its brackets
+        bracketed,  // [a name] or `a name`, without its delimiters
         number,     // 12, 1.5, 1E3
         text,       // "a" or 'a', without its quotes and with doubled quotes made single
         date,       // #1/2/2003#, without the #

@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         ShapeCase{u"[Order Details].[Unit Price]", u"{Order Details.Unit Price}"},
         ShapeCase{u"Table2_1.col1", u"{Table2_1.col1}"}, ShapeCase{u"[Products].*", u"{Products.*}"},
         ShapeCase{u"[Forms]![Ordrar]![cboFöretag]", u"{Forms!Ordrar!cboFöretag}"},
-        ShapeCase{u"[a.b]", u"{a.b}"}, ShapeCase{u"#1/2/2003 10:00#", u"#1/2/2003 10:00#"},
+        ShapeCase{u"[a.b]", u"{a.b}"}, ShapeCase{u"`Order Details`.Qty", u"{Order Details.Qty}"}, ShapeCase{u"#1/2/2003 10:00#", u"#1/2/2003 10:00#"},
         ShapeCase{u"1.5E3", u"1.5E3"}, ShapeCase{u".5", u".5"}, ShapeCase{u"True", u"True"},
         ShapeCase{u"Count(*)", u"(Count() {*})"}, ShapeCase{u"Now()", u"(Now())"},
         ShapeCase{u"Mid$(x, 2)", u"(Mid$() {x} 2)"},
