@@ -1,7 +1,7 @@
 #include "platform/crypto/database_password.hpp"
 #include "platform/crypto/jet_encoding.hpp"
+#include "platform/crypto/office_encryption.hpp"
 #include "platform/crypto/page_decoder.hpp"
-#include "platform/crypto/protection_errors.hpp"
 #include "platform/crypto/protection_fields.hpp"
 
 namespace qz::crypto {
@@ -9,8 +9,7 @@ namespace qz::crypto {
 std::unique_ptr<PageDecoder> open_protection(std::span<const std::uint8_t> header_page,
                                              std::u16string_view password, const std::u16string& path) {
     const ProtectionFields fields = read_protection_fields(header_page, path);
-    // Office encryption of ACE files is not read yet.
-    if (fields.is_ace() && fields.has_encoding_key()) throw_unrecognized_format(path);
+    if (fields.is_ace() && fields.has_encoding_key()) return open_office_encryption(fields, password, path);
 
     // Jet files (and ACE files that are not encrypted): the stored password and the encoding are independent.
     check_database_password(fields, password);

@@ -35,10 +35,16 @@ const ProtectedFixture encoded_fixtures[] = {
 };
 
 const ProtectedFixture password_fixtures[] = {
+    {"jackcess-encrypt/db2007-oldenc.accdb", u"Test123", Pages::decoded, "jackcess/V2007/testV2007.accdb"},
+    {"jackcess-encrypt/db2013-enc.accdb", u"1234", Pages::decoded, "jackcess/V2010/testV2010.accdb"},
+    {"mdb-reader/encryption/office-agile-4.2.accdb", u"password", Pages::decoded,
+     "mdb-reader/password/V2010_no-password.accdb"},
     {"mdb-reader/password/V2000_with-password.mdb", u"password", Pages::plain,
      "mdb-reader/password/V2000_no-password.mdb"},
     {"mdb-reader/password/V2003_with-password.mdb", u"password", Pages::plain,
      "mdb-reader/password/V2003_no-password.mdb"},
+    {"mdb-reader/password/V2010_with-password.accdb", u"password", Pages::decoded,
+     "mdb-reader/password/V2010_no-password.accdb"},
 };
 
 std::vector<std::uint8_t> plain_page(const FixturePages& file, const PageDecoder* decoder, std::uint32_t number) {
