@@ -3,6 +3,7 @@
 #include <openssl/crypto.h>
 
 #include <array>
+#include <utility>
 
 #include "platform/crypto/aes.hpp"
 #include "platform/crypto/digest.hpp"

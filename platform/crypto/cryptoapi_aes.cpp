@@ -2,6 +2,8 @@
 
 #include <openssl/crypto.h>
 
+#include <utility>
+
 #include "platform/crypto/aes.hpp"
 #include "platform/crypto/digest.hpp"
 #include "platform/crypto/protection_errors.hpp"

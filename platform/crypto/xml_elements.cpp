@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::string_view default_namespace_attribute = "xmlns";
 constexpr std::string_view namespace_prefix_attribute = "xmlns:";
+constexpr std::string_view utf8_bom = "\xEF\xBB\xBF";
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -29,7 +30,9 @@ using NamespaceScope = std::vector<std::pair<std::string, std::string>>;
 
 class XmlScanner {
 public:
-    explicit XmlScanner(std::string_view document) : text_(document) {}
+    // A UTF-8 byte-order mark may precede the declaration.
+    explicit XmlScanner(std::string_view document)
+        : text_(document.starts_with(utf8_bom) ? document.substr(utf8_bom.size()) : document) {}
 
     std::optional<std::vector<XmlElement>> read() {
         bool root_seen = false;

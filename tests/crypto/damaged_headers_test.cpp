@@ -242,7 +242,8 @@ Page jet4_with_password(std::u16string_view password, double creation_date) {
     std::memcpy(header.data() + creation_date_offset, &creation_date, sizeof creation_date);
     const auto days = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::trunc(creation_date)));
     for (std::size_t i = 0; i < 40; ++i) {
-        const std::uint8_t plain = i / 2 < password.size() ? static_cast<std::uint8_t>(password[i / 2] >> (8 * (i % 2))) : 0;
+        const unsigned unit = i / 2 < password.size() ? password[i / 2] : 0u;
+        const auto plain = static_cast<std::uint8_t>(unit >> (8 * (i % 2)));
         header[password_offset + i] = static_cast<std::uint8_t>(plain ^ (days >> (8 * (i % 4))));
     }
     return header;

@@ -50,9 +50,9 @@ TEST(Aes, DecryptsInPlaceAndKeepsEveryBlock) {
     EXPECT_EQ(data, plain);
 }
 
-TEST(XmlElements, ResolvesPrefixesAndParents) {
+TEST(XmlElements, ResolvesPrefixesAndParentsAfterAByteOrderMark) {
     const auto elements = read_xml_elements(
-        "<?xml version=\"1.0\"?>\r\n<a xmlns=\"urn:d\" xmlns:p=\"urn:p\"><!-- note --><b x='1 &amp; 2'/>"
+        "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<a xmlns=\"urn:d\" xmlns:p=\"urn:p\"><!-- note --><b x='1 &amp; 2'/>"
         "<p:c y=\"2\"></p:c></a>");
     ASSERT_TRUE(elements.has_value());
     ASSERT_EQ(elements->size(), 3u);
