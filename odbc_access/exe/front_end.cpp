@@ -1,0 +1,76 @@
+#include "odbc_access/exe/front_end.hpp"
+
+#include <iostream>
+#include <new>
+#include <utility>
+
+#include "catalog/session/qz_cls_odbc_access.hpp"
+#include "odbc_access/exe/command_line.hpp"
+#include "odbc_access/exe/result_file.hpp"
+#include "platform/error.hpp"
+#include "platform/text/code_page.hpp"
+
+namespace qz::front_end {
+namespace {
+
+// The runtime's numbers for failures that are not the project's own errors.
+constexpr std::int32_t out_of_memory = 7;
+constexpr std::int32_t internal_error = 51;
+
+std::filesystem::path as_path(std::u16string_view text) {
+    return std::filesystem::path(text::utf16_to_utf8(text));
+}
+
+// Runs the listing the command word (element 10) names; an unknown word runs none and gives empty text.
+std::u16string run_listing(qz_cls_odbc_access& session, const Elements& elements,
+                           const std::u16string& output) {
+    const std::u16string& word = elements.at(10);
+    if (word == u"get_tables") return session.get_tables(elements.at(11));
+    if (word == u"get_fields") return session.get_fields(elements.at(11), output);
+    if (word == u"get_indexes") return session.get_indexes(elements.at(11));
+    if (word == u"get_relations") return session.get_relations();
+    if (word == u"get_querys") return session.get_querys();
+    if (word == u"get_fields_query") return session.get_fields_query(elements.at(11));
+    return {};
+}
+
+ExitStatus report(const std::filesystem::path& target, const Error& error) {
+    try {
+        write_error_line(target, error);
+        return error_line_written;
+    } catch (const Error&) {
+        std::cerr << text::utf16_to_utf8(error_line(error)) << std::flush;
+        return nothing_written;
+    }
+}
+
+}  // namespace
+
+ExitStatus run_request(std::u16string_view command_text, const std::filesystem::path& program_folder,
+                       std::shared_ptr<engine::DBEngine> engine) {
+    // Until the output path is known, an error goes to the log beside the program; from then on the result
+    // and any error go to the output path.
+    std::filesystem::path target = program_folder / "error.log";
+    try {
+        const Elements elements(command_text);
+        const std::u16string output = output_path_text(elements.at(9));
+        target = as_path(output);
+
+        qz_cls_odbc_access session(std::move(engine));
+        session.connect(elements.at(0), elements.at(1), elements.at(2), elements.at(3), elements.at(4),
+                        elements.at(5), elements.at(6), elements.at(7), elements.at(8));
+        const std::u16string result = run_listing(session, elements, output);
+
+        // The file is touched only once the listing has returned in full.
+        write_result_file(target, result);
+        return result_written;
+    } catch (const Error& error) {
+        return report(target, error);
+    } catch (const std::bad_alloc&) {
+        return report(target, Error(out_of_memory, u"Out of memory"));
+    } catch (const std::exception&) {
+        return report(target, Error(internal_error, u"Internal error"));
+    }
+}
+
+}  // namespace qz::front_end

@@ -1,0 +1,180 @@
+// One request through the front end's entry function, over the in-memory engine.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "odbc_access/exe/front_end.hpp"
+#include "platform/text/code_page.hpp"
+#include "support/memory_engine.hpp"
+#include "support/temp_folder.hpp"
+
+namespace qz::front_end {
+namespace {
+
+using test::MemoryDatabase;
+
+constexpr std::string_view bom = "\xFF\xFE";
+
+std::u16string u16(const std::string& utf8) { return text::utf8_to_utf16(utf8); }
+
+// The result file as text: its byte-order mark checked and taken off.
+std::u16string result_text(const std::filesystem::path& file) {
+    const std::string bytes = test::read_file(file);
+    EXPECT_EQ(bytes.substr(0, 2), bom) << file;
+    std::u16string text;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    }
+    return text;
+}
+
+MemoryDatabase sample_database() {
+    MemoryDatabase database;
+    database.tables = {{.name = u"Clientes"},
+                       {.name = u"表", .attributes = static_cast<std::int32_t>(0x80000002u)}};
+    database.relations = {{.name = u"R",
+                           .table = u"Clientes",
+                           .foreign_table = u"Pedidos",
+                           .fields = {{.name = u"Código", .foreign_name = u"Cliente"}}}};
+    return database;
+}
+
+class Request : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ::setenv("LC_ALL", "C", 1);
+        engine_->files[u"/db/base.mdb"] = sample_database();
+    }
+
+    // The argument text of a request on /db/base.mdb with the separators | ; = , & : and `tail` after the
+    // separators (output path, command word, argument).
+    std::u16string request(const std::u16string& tail) const {
+        return u"/db/base.mdb_:_user_:_pwd_:_|_:_;_:_=_:_,_:_&_:_:_:_" + tail;
+    }
+    ExitStatus run(const std::u16string& command_text) {
+        return run_request(command_text, program_folder_.path(), engine_);
+    }
+    std::u16string out_path() const { return u16((output_folder_ / "out.txt").string()); }
+    std::string error_log() const { return test::read_file(program_folder_ / "error.log"); }
+
+    test::TempFolder program_folder_;
+    test::TempFolder output_folder_;
+    std::shared_ptr<test::MemoryEngine> engine_ = std::make_shared<test::MemoryEngine>();
+};
+
+// The listings' own forms are pinned in tests/listings; here, what the road adds to them.
+TEST_F(Request, TheResultFileHoldsTheListingAsUtf16WithCharactersOutsideTheAnsiCodePageIntact) {
+    struct Case {
+        std::u16string tail;
+        std::u16string result;
+    };
+    const Case cases[] = {
+        {u"get_tables_:_sys",
+         u"id=1;name=表;date_created=00:00:00;last_updated=00:00:00;fields=0;indexes=0;"
+         u"attributes=-2147483646"},
+        {u"get_tables_:_sys_:_ignored_:_too",
+         u"id=1;name=表;date_created=00:00:00;last_updated=00:00:00;"
+         u"fields=0;indexes=0;attributes=-2147483646"},
+        {u"get_relations",
+         u"name=R;table=Clientes;foreign_table=Pedidos;attributes=0;fields=name:Código&foreign_name:Cliente"},
+        {u"get_fields_:_clientes", u"Tabela não encotrada !"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(run(request(out_path() + u"_:_" + c.tail)), result_written);
+        EXPECT_EQ(result_text(output_folder_ / "out.txt"), c.result);
+    }
+    EXPECT_EQ(engine_->opens.front().connect, u";pwd=pwd");
+}
+
+TEST_F(Request, FewerThanTenElementsWriteErrorNineToTheLogBesideTheProgramAndOpenNothing) {
+    for (const std::u16string& command : {std::u16string(), std::u16string(u"no separators at all"),
+                                          request(u"").substr(0, request(u"").size() - 3)}) {
+        std::filesystem::remove(program_folder_ / "error.log");
+        EXPECT_EQ(run(command), error_line_written);
+        EXPECT_EQ(error_log(), "Erro: 9 - Subscript out of range\r\n");
+    }
+    EXPECT_TRUE(engine_->opens.empty());
+}
+
+TEST_F(Request, AMissingCommandWordOrArgumentIsErrorNineAtTheOutputPathAfterConnect) {
+    const std::u16string commands[] = {
+        request(out_path()), request(out_path() + u"_:_get_tables"), request(out_path() + u"_:_get_fields"),
+        request(out_path() + u"_:_get_indexes"), request(out_path() + u"_:_get_fields_query")};
+    for (const std::u16string& command : commands) {
+        EXPECT_EQ(run(command), error_line_written);
+        EXPECT_EQ(test::read_file(output_folder_ / "out.txt"), "Erro: 9 - Subscript out of range\r\n");
+    }
+    EXPECT_EQ(engine_->opens.size(), std::size(commands)) << "the database is opened before the word is read";
+    EXPECT_TRUE(error_log().empty());
+}
+
+TEST_F(Request, AnUnknownCommandWordLeavesAFileWithOnlyTheByteOrderMark) {
+    for (const std::u16string word : {u"GET_TABLES", u"get_tables ", u"list"}) {
+        EXPECT_EQ(run(request(out_path() + u"_:_" + word + u"_:_")), result_written);
+        EXPECT_EQ(test::read_file(output_folder_ / "out.txt"), bom);
+    }
+}
+
+TEST_F(Request, ADataSourceThatResolvesToNothingEndsInError91) {
+    test::TempFolder config;
+    const test::OdbcConfigScope scope(config.path());
+    EXPECT_EQ(run(u"front_unknown_dsn_:_u_:_p_:_|_:_;_:_=_:_,_:_&_:_:_:_" + out_path() + u"_:_get_querys"),
+              error_line_written);
+    EXPECT_EQ(test::read_file(output_folder_ / "out.txt"),
+              "Erro: 91 - Object variable or With block variable not set\r\n");
+}
+
+TEST_F(Request, TheOutputPathTakesSlashesForBackslashesAndReplacesAnExistingFile) {
+    std::u16string windows_style = out_path();
+    std::replace(windows_style.begin(), windows_style.end(), u'/', u'\\');
+    output_folder_.write("out.txt", std::string(10000, 'x'));
+    EXPECT_EQ(run(request(windows_style + u"_:_get_relations")), result_written);
+    EXPECT_EQ(result_text(output_folder_ / "out.txt").substr(0, 7), u"name=R;");
+}
+
+TEST_F(Request, TheErrorLineIsWindows1252WhateverTheDescriptionHolds) {
+    engine_->files.clear();
+    EXPECT_EQ(run(u"/db/relatório_表.mdb_:_u_:_p_:_|_:_;_:_=_:_,_:_&_:_:_:_" + out_path() + u"_:_get_querys"),
+              error_line_written);
+    EXPECT_EQ(test::read_file(output_folder_ / "out.txt"),
+              "Erro: 3024 - Could not find file '/db/relat\xF3rio_?.mdb'.\r\n");
+}
+
+TEST_F(Request, AnErrorLineThatCannotBeWrittenEndsWithStatusTwo) {
+    const std::u16string nowhere = u16((output_folder_ / "missing" / "out.txt").string());
+    EXPECT_EQ(run(request(nowhere + u"_:_get_querys")), nothing_written);
+    EXPECT_TRUE(error_log().empty()) << "the log is only for requests without an output path";
+}
+
+// A result file cut short by a full disk must not be left looking like a complete listing: the run
+// ends in the error line instead. The file-size limit stands in for the full disk, in a child process.
+TEST_F(Request, AResultThatCannotBeWrittenWholeEndsInTheErrorLine) {
+    MemoryDatabase big;
+    for (int i = 0; i < 200; ++i) big.tables.push_back({.name = u"Tabela " + u16(std::to_string(i))});
+    engine_->files[u"/db/base.mdb"] = big;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(run(request(out_path() + u"_:_get_tables_:_")));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), error_line_written);
+    EXPECT_EQ(test::read_file(output_folder_ / "out.txt"), "Erro: 61 - Disk full\r\n");
+}
+
+}  // namespace
+}  // namespace qz::front_end

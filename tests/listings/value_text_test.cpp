@@ -1,0 +1,122 @@
+#include "catalog/listings/value_text.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "catalog/listings/field_type_name.hpp"
+#include "platform/error.hpp"
+#include "platform/locale/date_text.hpp"
+
+namespace qz::listings {
+namespace {
+
+struct DateCase {
+    double days;
+    std::u16string text;
+};
+
+// Under the C locale: month/day/four-digit year, 24-hour time, the time left out at midnight and the
+// date left out on day 0.
+TEST(DateText, WritesTheWindowsDefaultFormInTheCLocale) {
+    const locale::DateText dates("C");
+    const DateCase cases[] = {
+        {46362.0 + (14 * 3600 + 5 * 60 + 9) / 86400.0, u"12/06/2026 14:05:09"},
+        {46362.0, u"12/06/2026"},
+        {0.5, u"12:00:00"},
+        {0.0, u"00:00:00"},
+        {-1.25, u"12/29/1899 06:00:00"},
+        {2.0 - 0.1 / 86400.0, u"01/01/1900"},      // rounds up across midnight into the next day
+        {36526.0 + 0.4 / 86400.0, u"01/01/2000"},  // rounds down to midnight, so no time
+    };
+    for (const DateCase& c : cases) EXPECT_EQ(dates.format({c.days}), c.text) << c.days;
+}
+
+TEST(DateText, ADateTheEngineCannotHoldIsAnOverflowNotAWrongDate) {
+    const locale::DateText dates("C");
+    for (const double days : {-657435.0, 2958466.0, 1e300, std::numeric_limits<double>::quiet_NaN()}) {
+        try {
+            dates.format({days});
+            ADD_FAILURE() << days;
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), error_number::overflow);
+        }
+    }
+}
+
+TEST(DateText, AnUnknownLocaleFallsBackToC) {
+    EXPECT_EQ(locale::DateText("xx_NOWHERE.UTF-8").format({46362.0}), u"12/06/2026");
+}
+
+TEST(VariantText, WritesValuesAsVbCStrWould) {
+    const locale::DateText dates("C");
+    struct Case {
+        engine::Variant value;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {std::monostate{}, u""},
+        {true, u"True"},
+        {false, u"False"},
+        {std::int64_t{-2147483646}, u"-2147483646"},
+        {std::int64_t{255}, u"255"},
+        {1.5, u"1.5"},
+        {0.1 + 0.2, u"0.3"},
+        {1.0 / 3.0, u"0.333333333333333"},
+        {123456789012345.0, u"123456789012345"},
+        {1e20, u"1E+20"},
+        {0.00001, u"1E-05"},
+        {-0.0, u"0"},
+        {std::u16string(u"a;b=c"), u"a;b=c"},
+        {engine::OleDate{36526.5}, u"01/01/2000 12:00:00"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(variant_text(c.value, dates), c.text);
+}
+
+TEST(FieldTypeName, MapsEveryEngineCodeAndWritesOthersAsNumbers) {
+    struct Case {
+        std::int16_t code;
+        std::u16string name;
+    };
+    const Case cases[] = {
+        {101, u"attachment"},
+        {16, u"big_int"},
+        {9, u"binary"},
+        {1, u"boolean"},
+        {2, u"byte"},
+        {18, u"char"},
+        {102, u"complex_byte"},
+        {108, u"complex_decimal"},
+        {106, u"complex_double"},
+        {107, u"complex_guid"},
+        {103, u"complex_integer"},
+        {104, u"complex_long"},
+        {105, u"complex_single"},
+        {109, u"complex_text"},
+        {5, u"currency"},
+        {8, u"date"},
+        {20, u"decimal"},
+        {7, u"double"},
+        {21, u"float"},
+        {15, u"guid"},
+        {3, u"integer"},
+        {4, u"long"},
+        {11, u"long_binary"},
+        {12, u"memo"},
+        {19, u"numeric"},
+        {6, u"single"},
+        {10, u"text"},
+        {22, u"time"},
+        {23, u"time_stamp"},
+        {17, u"var_binary"},
+        {13, u"13"},
+        {14, u"14"},
+        {110, u"110"},
+        {0, u"0"},
+        {-1, u"-1"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(field_type_name(c.code), c.name) << c.code;
+}
+
+}  // namespace
+}  // namespace qz::listings

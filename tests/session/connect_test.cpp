@@ -1,0 +1,99 @@
+// connect: a file path or a data-source name into strBanco and dbDao.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "catalog/session/qz_cls_odbc_access.hpp"
+#include "platform/error.hpp"
+#include "platform/text/code_page.hpp"
+#include "support/memory_engine.hpp"
+#include "support/temp_folder.hpp"
+
+namespace qz {
+namespace {
+
+class Connect : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        engine_->files[u"/data/one.mdb"] = {};
+        engine_->files[u"/data/two.mdb"] = {};
+        engine_->files[u"base.mdb"] = {};
+    }
+    test::TempFolder folder_;
+    test::OdbcConfigScope config_{folder_.path()};
+    std::shared_ptr<test::MemoryEngine> engine_ = std::make_shared<test::MemoryEngine>();
+    qz_cls_odbc_access session_{engine_};
+};
+
+TEST_F(Connect, AFilePathIsOpenedReadOnlyWithItsPasswordAndBackslashesBecomeSlashes) {
+    EXPECT_EQ(session_.connect(u"\\data\\one.mdb", u"someone", u"s3cret", u"1", u"2", u"3", u"4", u"5", u"6"),
+              u"/data/one.mdb");
+    EXPECT_EQ(session_.strBanco, u"/data/one.mdb");
+    ASSERT_TRUE(session_.dbDao);
+    ASSERT_EQ(engine_->opens.size(), 1u);
+    EXPECT_EQ(engine_->opens[0].name, u"/data/one.mdb");
+    EXPECT_FALSE(engine_->opens[0].exclusive);
+    EXPECT_TRUE(engine_->opens[0].read_only);
+    EXPECT_EQ(engine_->opens[0].connect, u";pwd=s3cret") << "the user name never reaches the engine";
+    EXPECT_EQ(session_.strSep1 + session_.strSep2 + session_.strSep3 + session_.strSep4 + session_.strSep5 +
+                  session_.strSep6,
+              u"123456");
+
+    session_.connect(u"base.mdb");
+    EXPECT_EQ(engine_->opens.back().name, u"base.mdb") << "a relative name with an extension is a path";
+    EXPECT_EQ(engine_->opens.back().connect, u";pwd=") << "an empty password is still sent";
+    EXPECT_EQ(session_.strSep1, u"") << "omitted separators are empty";
+}
+
+TEST_F(Connect, ADataSourceNameIsResolvedThroughTheSystemOdbcIni) {
+    folder_.write("odbc.ini", "[conn_vendas]\nDBQ=/data/two.mdb\n[conn_nodbq]\nDriver=x\n");
+    folder_.write("user.ini", "[conn_mine]\nDBQ=/data/one.mdb\n");
+    EXPECT_EQ(session_.connect(u"conn_vendas"), u"/data/two.mdb");
+    ASSERT_EQ(engine_->opens.size(), 1u);
+    EXPECT_EQ(engine_->opens[0].name, u"/data/two.mdb");
+
+    EXPECT_EQ(session_.connect(u"conn_mine"), u"") << "only machine-wide data sources are looked up";
+    EXPECT_EQ(session_.connect(u"conn_nodbq"), u"");
+    EXPECT_EQ(session_.connect(u""), u"") << "an empty data source is a name that resolves to nothing";
+    EXPECT_EQ(engine_->opens.size(), 1u) << "nothing is opened for an unresolved name";
+}
+
+// The original kept the database of an earlier connect, so the next listing described a database the
+// caller had not asked for.
+TEST_F(Connect, AConnectThatOpensNothingLeavesNoDatabase) {
+    session_.connect(u"/data/one.mdb");
+    ASSERT_TRUE(session_.dbDao);
+    EXPECT_EQ(session_.connect(u"conn_unknown_name"), u"");
+    EXPECT_FALSE(session_.dbDao) << "an unresolvable name kept the earlier database";
+    EXPECT_EQ(session_.strBanco, u"");
+
+    session_.connect(u"/data/one.mdb");
+    ASSERT_TRUE(session_.dbDao);
+    try {
+        session_.connect(u"/data/missing.mdb", u"", u"", u"a", u"b", u"c", u"d", u"e", u"f");
+        ADD_FAILURE() << "opening a missing file succeeded";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), error_number::file_not_found);
+    }
+    EXPECT_FALSE(session_.dbDao) << "a failed open kept the earlier database";
+    EXPECT_EQ(session_.strBanco, u"/data/missing.mdb");
+    EXPECT_EQ(session_.strSep1 + session_.strSep6, u"af") << "separators are stored before the open";
+}
+
+TEST(ConnectWithTheFileReader, ANonDatabaseFileRaisesTheEngineError) {
+    test::TempFolder folder;
+    const auto not_a_database = folder.write("notes.mdb", "just some text, not a database");
+    qz_cls_odbc_access session;
+    try {
+        session.connect(text::utf8_to_utf16(not_a_database.string()));
+        ADD_FAILURE() << "a text file opened as a database";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), error_number::unrecognized_format);
+    }
+    EXPECT_FALSE(session.dbDao);
+}
+
+}  // namespace
+}  // namespace qz
