@@ -9,6 +9,7 @@
 #include <set>
 
 #include "jet/blob_tests_facts.hpp"
+#include "jet/reader_test_files.hpp"
 #include "platform/error.hpp"
 #include "platform/jet/access_file_engine.hpp"
 #include "platform/jet/catalog.hpp"
@@ -235,6 +236,33 @@ TEST(FixtureCatalog, LinkedTablesAreReadFromTheirSourceAndAMissingSourceGives302
                 }
             }
         }
+    }
+}
+
+TEST(FixtureCatalog, AnOdbcLinkIsDescribedByItsCachedDefinitionAndWithoutOneGives3151) {
+    QZ_REQUIRE_FIXTURES();
+    const std::filesystem::path source = test::fixtures_folder() / "jackcess/V2007/odbcLinkerTestV2007.accdb";
+    const auto fields_of_link = [](const std::u16string& path) {
+        const auto tables = AccessFileEngine().OpenDatabase(path, false, true, u";pwd=")->TableDefs();
+        for (std::int16_t i = 0; i < tables->Count(); ++i) {
+            const auto table = tables->Item(i);
+            if (table->Name() == u"Ordrar") return table->Fields()->Count();
+        }
+        return std::int16_t{-1};
+    };
+    EXPECT_GT(fields_of_link(source.u16string()), 0) << "the cached definition describes the link";
+
+    // The same file with the cached definition (page 127, the link's id) made an empty page.
+    std::ifstream in(source, std::ios::binary);
+    test::Bytes bytes{std::istreambuf_iterator<char>(in), {}};
+    std::fill_n(bytes.begin() + 127 * 4096, 4096, std::uint8_t{0});
+    test::TemporaryDatabase copy("odbc_without_cache.accdb", {bytes});
+    try {
+        fields_of_link(copy.path());
+        ADD_FAILURE() << "an ODBC link without a cached definition was described";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), error_number::odbc_connection_failed);
+        EXPECT_EQ(e.description(), u"ODBC--connection to 'Magnapinna' failed.");
     }
 }
 
