@@ -17,8 +17,8 @@ namespace qz::jet {
 namespace {
 
 constexpr std::uint32_t table_page_mask = 0x00FFFFFF;  // a local table's id is its first TDEF page (8.5)
-constexpr int max_link_depth = 8;                       // links to links: a chain longer than this loops
-constexpr std::int32_t object_not_found = 3011;         // the engine's number for a missing object
+constexpr int max_link_depth = 8;                      // links to links: a chain longer than this loops
+constexpr std::int32_t object_not_found = 3011;        // the engine's number for a missing object
 
 std::uint64_t slot_key(std::uint32_t page, std::uint8_t row) { return std::uint64_t{page} << 8 | row; }
 
@@ -58,7 +58,8 @@ std::u16string odbc_source_name(const CatalogObject& link) {
 
 }  // namespace
 
-std::shared_ptr<Catalog> Catalog::open(const std::u16string& path, std::u16string_view password, int link_depth) {
+std::shared_ptr<Catalog> Catalog::open(const std::u16string& path, std::u16string_view password,
+                                       int link_depth) {
     return std::shared_ptr<Catalog>(new Catalog(std::make_unique<PageFile>(path, password), link_depth));
 }
 
@@ -77,8 +78,9 @@ std::int32_t Catalog::container_id(std::u16string_view name) const {
 
 const std::vector<const CatalogObject*>& Catalog::index_order() const {
     if (order_) return *order_;
-    const auto by_name = std::find_if(objects_table_.logical_indexes.begin(), objects_table_.logical_indexes.end(),
-                                      [](const LogicalIndex& i) { return i.name == u"ParentIdName"; });
+    const auto by_name =
+        std::find_if(objects_table_.logical_indexes.begin(), objects_table_.logical_indexes.end(),
+                     [](const LogicalIndex& i) { return i.name == u"ParentIdName"; });
     if (by_name == objects_table_.logical_indexes.end()) {
         throw_damaged(file_->path(), "the catalog has no ParentIdName index");
     }
@@ -97,10 +99,12 @@ const std::vector<const CatalogObject*>& Catalog::index_order() const {
     order.reserve(objects_.size());
     for (const RowPointer& p : pointers) {
         const auto found = by_slot.find(slot_key(p.page, p.row));
-        if (found == by_slot.end()) throw_damaged(file_->path(), "the catalog index names a row that does not exist");
+        if (found == by_slot.end())
+            throw_damaged(file_->path(), "the catalog index names a row that does not exist");
         order.push_back(found->second);
     }
-    if (order.size() != objects_.size()) throw_damaged(file_->path(), "the catalog index misses catalog rows");
+    if (order.size() != objects_.size())
+        throw_damaged(file_->path(), "the catalog index misses catalog rows");
     order_ = std::move(order);
     return *order_;
 }
@@ -111,7 +115,8 @@ std::vector<const CatalogObject*> Catalog::children(std::u16string_view containe
     std::vector<const CatalogObject*> found;
     if (parent == 0) return found;
     for (const CatalogObject* o : index_order()) {
-        if (o->parent_id == parent && std::find(types.begin(), types.end(), o->type) != types.end()) found.push_back(o);
+        if (o->parent_id == parent && std::find(types.begin(), types.end(), o->type) != types.end())
+            found.push_back(o);
     }
     return found;
 }
@@ -122,19 +127,23 @@ std::vector<const CatalogObject*> Catalog::tables() const {
     load_complex_columns();
     std::erase_if(listed, [&](const CatalogObject* o) {
         return o->type == object_type::local_table &&
-               std::any_of(complex_->begin(), complex_->end(), [&](const auto& c) { return c.second.flat_table == o->id; });
+               std::any_of(complex_->begin(), complex_->end(),
+                           [&](const auto& c) { return c.second.flat_table == o->id; });
     });
     return listed;
 }
 
-std::vector<const CatalogObject*> Catalog::queries() const { return children(u"Tables", {object_type::query}); }
+std::vector<const CatalogObject*> Catalog::queries() const {
+    return children(u"Tables", {object_type::query});
+}
 
 const CatalogObject* Catalog::find_table(std::u16string_view name) const {
     const std::int32_t tables_id = container_id(u"Tables");
     const CatalogObject* loose = nullptr;
     for (const auto& o : objects_) {
-        if (o.parent_id != tables_id || (o.type != object_type::local_table && o.type != object_type::odbc_table &&
-                                         o.type != object_type::linked_table)) {
+        if (o.parent_id != tables_id ||
+            (o.type != object_type::local_table && o.type != object_type::odbc_table &&
+             o.type != object_type::linked_table)) {
             continue;
         }
         if (o.name == name) return &o;
@@ -192,15 +201,25 @@ std::int16_t Catalog::multi_value_type(std::int32_t flat_table) const {
     for (const auto& c : flat.columns) {
         if (c.name != u"Value") continue;
         switch (c.type) {
-            case 0x02: return 102;
-            case 0x03: return 103;
-            case 0x04: return 104;
-            case 0x06: return 105;
-            case 0x07: return 106;
-            case 0x0F: return 107;
-            case 0x10: return 108;
-            case 0x0A: case 0x0C: return 109;
-            default: return 0;
+            case 0x02:
+                return 102;
+            case 0x03:
+                return 103;
+            case 0x04:
+                return 104;
+            case 0x06:
+                return 105;
+            case 0x07:
+                return 106;
+            case 0x0F:
+                return 107;
+            case 0x10:
+                return 108;
+            case 0x0A:
+            case 0x0C:
+                return 109;
+            default:
+                return 0;
         }
     }
     return 0;
@@ -249,7 +268,8 @@ std::vector<RelationshipModel> Catalog::relationships() const {
              {record.text(referenced_column).value_or(u""), record.text(column).value_or(u"")}});
     });
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        std::stable_sort(pairs[g].begin(), pairs[g].end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::stable_sort(pairs[g].begin(), pairs[g].end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
         for (auto& p : pairs[g]) groups[g].fields.push_back(std::move(p.second));
     }
     // The order of the relationship rows of MSysObjects; relationships without such a row follow.
@@ -285,7 +305,8 @@ std::shared_ptr<const Catalog> Catalog::linked_catalog(const CatalogObject& link
     }
     const std::u16string key = text::utf8_to_utf16(chosen.string());
     if (const auto open = linked_.find(key); open != linked_.end()) return open->second;
-    if (link_depth_ >= max_link_depth) throw_damaged(file_->path(), "linked tables link to each other in a loop");
+    if (link_depth_ >= max_link_depth)
+        throw_damaged(file_->path(), "linked tables link to each other in a loop");
     auto catalog = Catalog::open(key, u"", link_depth_ + 1);
     linked_.emplace(key, catalog);
     return catalog;
@@ -299,13 +320,15 @@ TableSource Catalog::source_of(const CatalogObject& table) const {
         if (static_cast<std::uint32_t>(table.id) == page && is_table_definition_page(*file_, page)) {
             return {shared_from_this(), &table, page};
         }
-        throw Error(error_number::odbc_connection_failed, u"ODBC--connection to '" + odbc_source_name(table) + u"' failed.");
+        throw Error(error_number::odbc_connection_failed,
+                    u"ODBC--connection to '" + odbc_source_name(table) + u"' failed.");
     }
     const std::shared_ptr<const Catalog> source = linked_catalog(table);
     const std::u16string& wanted = table.foreign_name.empty() ? table.name : table.foreign_name;
     const CatalogObject* target = source->find_table(wanted);
     if (target == nullptr) {
-        throw Error(object_not_found, u"Could not find the object '" + wanted + u"' in '" + source->file().path() + u"'.");
+        throw Error(object_not_found,
+                    u"Could not find the object '" + wanted + u"' in '" + source->file().path() + u"'.");
     }
     return source->source_of(*target);
 }
@@ -317,7 +340,8 @@ TableDefinition Catalog::definition(const TableSource& source) const {
 std::vector<PropertyMap> Catalog::properties(const CatalogObject& object) const {
     if (object.properties_value.empty()) return {};
     const std::vector<std::uint8_t> blob = read_long_value(*file_, object.properties_value);
-    return parse_property_blob(ByteView(blob, file_->path()), file_->format().jet3, file_->format().code_page);
+    return parse_property_blob(ByteView(blob, file_->path()), file_->format().jet3,
+                               file_->format().code_page);
 }
 
 }  // namespace qz::jet

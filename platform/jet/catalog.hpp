@@ -48,10 +48,11 @@ struct TableSource {
 };
 
 class Catalog : public std::enable_shared_from_this<Catalog> {
-public:
+  public:
     // Opens the database file and reads MSysObjects. `link_depth` counts linked files opened on the way
     // here, which bounds chains of links.
-    static std::shared_ptr<Catalog> open(const std::u16string& path, std::u16string_view password, int link_depth = 0);
+    static std::shared_ptr<Catalog> open(const std::u16string& path, std::u16string_view password,
+                                         int link_depth = 0);
 
     const PageFile& file() const { return *file_; }
     bool jet3() const { return file_->format().jet3; }
@@ -74,12 +75,13 @@ public:
     // multi-value column's own (reference 12.5); empty when there are none.
     std::vector<PropertyEntry> multi_value_properties(std::uint32_t complex_id) const;
 
-private:
+  private:
     Catalog(std::unique_ptr<PageFile> file, int link_depth);
 
     std::int32_t container_id(std::u16string_view name) const;
     const std::vector<const CatalogObject*>& index_order() const;
-    std::vector<const CatalogObject*> children(std::u16string_view container, std::initializer_list<std::int16_t> types) const;
+    std::vector<const CatalogObject*> children(std::u16string_view container,
+                                               std::initializer_list<std::int16_t> types) const;
     const CatalogObject* find_table(std::u16string_view name) const;
     std::optional<TableDefinition> system_table(std::u16string_view name) const;
     void load_complex_columns() const;

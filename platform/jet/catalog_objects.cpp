@@ -34,7 +34,8 @@ std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const Tabl
             o.connect = record.text(connect).value_or(u"");
             o.foreign_name = record.text(foreign_name).value_or(u"");
         }
-        if (const auto stored = record.bytes(properties)) o.properties_value.assign(stored->begin(), stored->end());
+        if (const auto stored = record.bytes(properties))
+            o.properties_value.assign(stored->begin(), stored->end());
         objects.push_back(std::move(o));
     });
     return objects;

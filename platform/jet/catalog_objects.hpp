@@ -27,9 +27,9 @@ inline constexpr std::uint32_t catalog_definition_page = 2;
 inline constexpr std::int32_t catalog_root_id = 0x0F000000;
 
 struct CatalogObject {
-    RowAddress slot;              // the row's slot: what index entries point at
-    std::int32_t id = 0;          // local tables: first TDEF page
-    std::int32_t parent_id = 0;   // the container
+    RowAddress slot;             // the row's slot: what index entries point at
+    std::int32_t id = 0;         // local tables: first TDEF page
+    std::int32_t parent_id = 0;  // the container
     std::u16string name;
     std::int16_t type = 0;
     double date_create = 0;

@@ -33,13 +33,15 @@ Slot slot_of(const PageFile& file, const std::vector<std::uint8_t>& page, std::u
     const std::uint16_t entry = view.u16(table + 2u * row);
     const std::size_t start = entry & row_offset_mask;
     const std::size_t end = row == 0 ? page.size() : (view.u16(table + 2u * (row - 1u)) & row_offset_mask);
-    view.require(start >= table + 2u * count && start <= end && end <= page.size(), "a row lies out of place");
+    view.require(start >= table + 2u * count && start <= end && end <= page.size(),
+                 "a row lies out of place");
     return {entry, std::span<const std::uint8_t>(page).subspan(start, end - start)};
 }
 
 PageBytes data_page(const PageFile& file, std::uint32_t number) {
     PageBytes page = file.page(number);
-    ByteView(*page, file.path()).require((*page)[0] == data_page_type, "a row pointer names a page without rows");
+    ByteView(*page, file.path())
+        .require((*page)[0] == data_page_type, "a row pointer names a page without rows");
     return page;
 }
 

@@ -11,9 +11,9 @@ namespace {
 // File type codes (reference 7.1).
 namespace file_type {
 constexpr std::uint8_t boolean = 0x01, byte = 0x02, integer = 0x03, long_integer = 0x04, currency = 0x05,
-                       single = 0x06, double_float = 0x07, date = 0x08, binary = 0x09, text = 0x0A, ole = 0x0B,
-                       memo = 0x0C, guid = 0x0F, decimal = 0x10, fixed_binary = 0x11, complex = 0x12,
-                       big_int = 0x13, date_extended = 0x14;
+                       single = 0x06, double_float = 0x07, date = 0x08, binary = 0x09, text = 0x0A,
+                       ole = 0x0B, memo = 0x0C, guid = 0x0F, decimal = 0x10, fixed_binary = 0x11,
+                       complex = 0x12, big_int = 0x13, date_extended = 0x14;
 }
 
 // Column flags (reference 3.6).
@@ -33,22 +33,39 @@ constexpr std::uint8_t unique_flag = 0x01, ignore_nulls_flag = 0x02, required_fl
 
 std::int16_t engine_type(std::uint8_t file_code) {
     switch (file_code) {
-        case file_type::decimal: return 20;
-        case file_type::fixed_binary: return 9;
-        case file_type::big_int: return 16;
-        case file_type::date_extended: return 26;
-        default: return file_code;
+        case file_type::decimal:
+            return 20;
+        case file_type::fixed_binary:
+            return 9;
+        case file_type::big_int:
+            return 16;
+        case file_type::date_extended:
+            return 26;
+        default:
+            return file_code;
     }
 }
 
 std::int32_t fixed_size(std::int16_t type) {
     switch (type) {
-        case 1: case 2: return 1;
-        case 3: return 2;
-        case 4: case 6: return 4;
-        case 5: case 7: case 8: case 16: return 8;
-        case 15: case 20: return 16;
-        default: return -1;
+        case 1:
+        case 2:
+            return 1;
+        case 3:
+            return 2;
+        case 4:
+        case 6:
+            return 4;
+        case 5:
+        case 7:
+        case 8:
+        case 16:
+            return 8;
+        case 15:
+        case 20:
+            return 16;
+        default:
+            return -1;
     }
 }
 
@@ -89,7 +106,8 @@ std::vector<const LogicalIndex*> listed_indexes(const TableDefinition& table) {
     return listed;
 }
 
-FieldModel field_model(const Catalog& catalog, const ColumnDescriptor& column, const PropertyMap* column_properties) {
+FieldModel field_model(const Catalog& catalog, const ColumnDescriptor& column,
+                       const PropertyMap* column_properties) {
     const bool jet3 = catalog.jet3();
     FieldModel f;
     f.name = column.name;
@@ -98,7 +116,8 @@ FieldModel field_model(const Catalog& catalog, const ColumnDescriptor& column, c
     std::uint8_t file_code = column.type;
     if (column.calculated()) {
         if (const auto* result = find_property(column_properties, u"ResultType")) {
-            if (const auto* code = std::get_if<std::int64_t>(&result->value)) file_code = static_cast<std::uint8_t>(*code);
+            if (const auto* code = std::get_if<std::int64_t>(&result->value))
+                file_code = static_cast<std::uint8_t>(*code);
         }
     }
     if (file_code == file_type::complex) {
@@ -121,16 +140,20 @@ FieldModel field_model(const Catalog& catalog, const ColumnDescriptor& column, c
     }
 
     f.attributes = column.fixed_length() ? fixed_field : variable_field;
-    if (column.type == file_type::long_integer && (column.flags & auto_number_flag) != 0) f.attributes |= auto_increment_field;
+    if (column.type == file_type::long_integer && (column.flags & auto_number_flag) != 0)
+        f.attributes |= auto_increment_field;
     if ((column.flags & replication_flag) != 0) f.attributes |= system_field;
-    if (column.type == file_type::memo && (column.flags & hyperlink_flag) != 0) f.attributes |= hyperlink_field;
+    if (column.type == file_type::memo && (column.flags & hyperlink_flag) != 0)
+        f.attributes |= hyperlink_field;
 
     const bool textual = f.type == 10 || f.type == 12;
-    f.collating_order = textual && column.sort_order != 0 ? column.sort_order : catalog.file().format().sort_order;
+    f.collating_order =
+        textual && column.sort_order != 0 ? column.sort_order : catalog.file().format().sort_order;
 
     const auto* default_value = find_property(column_properties, u"DefaultValue");
     f.default_value = default_value != nullptr ? default_value->value : engine::Variant{std::u16string{}};
-    if (const auto* required = find_property(column_properties, u"Required")) f.required = truth(required->value);
+    if (const auto* required = find_property(column_properties, u"Required"))
+        f.required = truth(required->value);
     if (const auto* zero_length = find_property(column_properties, u"AllowZeroLength")) {
         f.allow_zero_length = truth(zero_length->value);
     }
@@ -148,7 +171,8 @@ FieldModel field_model(const Catalog& catalog, const ColumnDescriptor& column, c
         }
     }
     if (!jet3 && textual) {
-        f.properties.push_back({u"UnicodeCompression", (column.extended_flags & compressed_unicode_flag) != 0});
+        f.properties.push_back(
+            {u"UnicodeCompression", (column.extended_flags & compressed_unicode_flag) != 0});
     }
     return f;
 }
@@ -163,9 +187,11 @@ IndexModel index_model(const PageFile& file, const TableDefinition& table, const
     m.required = (real.flags & required_flag) != 0;
     m.ignore_nulls = (real.flags & ignore_nulls_flag) != 0;
     for (const IndexKey& key : real.keys) {
-        const auto column = std::find_if(table.columns.begin(), table.columns.end(),
-                                         [&](const ColumnDescriptor& c) { return c.number == key.column_number; });
-        if (column == table.columns.end()) throw_damaged(file.path(), "an index names a column the table does not have");
+        const auto column =
+            std::find_if(table.columns.begin(), table.columns.end(),
+                         [&](const ColumnDescriptor& c) { return c.number == key.column_number; });
+        if (column == table.columns.end())
+            throw_damaged(file.path(), "an index names a column the table does not have");
         if (!m.fields.empty()) m.fields += u';';
         m.fields += key.ascending ? u'+' : u'-';
         m.fields += column->name;

@@ -47,7 +47,8 @@ std::vector<const ColumnDescriptor*> listed_columns(const TableDefinition& table
 std::vector<const LogicalIndex*> listed_indexes(const TableDefinition& table);
 
 // `column_properties` is the column's map from the table's LvProp, or null when it has none.
-FieldModel field_model(const Catalog& catalog, const ColumnDescriptor& column, const PropertyMap* column_properties);
+FieldModel field_model(const Catalog& catalog, const ColumnDescriptor& column,
+                       const PropertyMap* column_properties);
 IndexModel index_model(const PageFile& file, const TableDefinition& table, const LogicalIndex& index);
 
 }  // namespace qz::jet

@@ -25,12 +25,13 @@ constexpr std::int64_t attached_odbc = 0x20000000, attach_save_password = 0x0002
 
 template <class T>
 class IndexedCollection final : public engine::Collection<T> {
-public:
+  public:
     using Make = std::function<std::unique_ptr<T>(std::size_t)>;
     IndexedCollection(std::size_t count, Make make) : count_(count), make_(std::move(make)) {}
 
     std::int16_t Count() const override {
-        return static_cast<std::int16_t>(std::min<std::size_t>(count_, std::numeric_limits<std::int16_t>::max()));
+        return static_cast<std::int16_t>(
+            std::min<std::size_t>(count_, std::numeric_limits<std::int16_t>::max()));
     }
     std::unique_ptr<T> Item(std::int16_t position) const override {
         if (position < 0 || static_cast<std::size_t>(position) >= count_) {
@@ -39,23 +40,23 @@ public:
         return make_(static_cast<std::size_t>(position));
     }
 
-private:
+  private:
     std::size_t count_;
     Make make_;
 };
 
 class FileProperty final : public engine::Property {
-public:
+  public:
     explicit FileProperty(PropertyValue value) : value_(std::move(value)) {}
     std::u16string Name() const override { return value_.name; }
     engine::Variant Value() const override { return value_.value; }
 
-private:
+  private:
     PropertyValue value_;
 };
 
 class FileField final : public engine::Field {
-public:
+  public:
     FileField(FieldModel model, std::u16string foreign_name)
         : model_(std::move(model)), foreign_name_(std::move(foreign_name)) {}
     std::u16string Name() const override { return model_.name; }
@@ -71,16 +72,17 @@ public:
     std::unique_ptr<engine::Collection<engine::Property>> Properties() const override {
         auto properties = std::make_shared<std::vector<PropertyValue>>(model_.properties);
         return std::make_unique<IndexedCollection<engine::Property>>(
-            properties->size(), [properties](std::size_t i) { return std::make_unique<FileProperty>((*properties)[i]); });
+            properties->size(),
+            [properties](std::size_t i) { return std::make_unique<FileProperty>((*properties)[i]); });
     }
 
-private:
+  private:
     FieldModel model_;
     std::u16string foreign_name_;
 };
 
 class FileIndex final : public engine::Index {
-public:
+  public:
     explicit FileIndex(IndexModel model) : model_(std::move(model)) {}
     std::u16string Name() const override { return model_.name; }
     bool Primary() const override { return model_.primary; }
@@ -91,7 +93,7 @@ public:
     bool IgnoreNulls() const override { return model_.ignore_nulls; }
     std::u16string Fields() const override { return model_.fields; }
 
-private:
+  private:
     IndexModel model_;
 };
 
@@ -102,7 +104,8 @@ struct TableReading {
     TableDefinition definition;
     std::optional<std::vector<PropertyMap>> properties;
 
-    explicit TableReading(TableSource from) : source(std::move(from)), definition(source.catalog->definition(source)) {}
+    explicit TableReading(TableSource from)
+        : source(std::move(from)), definition(source.catalog->definition(source)) {}
 
     // The column's stored properties; a multi-value column adds those of its flat table's value column.
     std::optional<PropertyMap> column_properties(const ColumnDescriptor& column) {
@@ -114,8 +117,9 @@ struct TableReading {
         if (column.type != complex_type) return found;
         for (auto& entry : source.catalog->multi_value_properties(column.complex_id)) {
             if (!found) found = PropertyMap{column.name, {}};
-            const bool present = std::any_of(found->entries.begin(), found->entries.end(),
-                                             [&](const PropertyEntry& e) { return same_name(e.name, entry.name); });
+            const bool present =
+                std::any_of(found->entries.begin(), found->entries.end(),
+                            [&](const PropertyEntry& e) { return same_name(e.name, entry.name); });
             if (!present) found->entries.push_back(std::move(entry));
         }
         return found;
@@ -123,7 +127,7 @@ struct TableReading {
 };
 
 class FileTableDef final : public engine::TableDef {
-public:
+  public:
     FileTableDef(std::shared_ptr<const Catalog> catalog, const CatalogObject* object)
         : catalog_(std::move(catalog)), object_(object) {}
     std::u16string Name() const override { return object_->name; }
@@ -144,29 +148,31 @@ public:
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
         auto reading = std::make_shared<TableReading>(catalog_->source_of(*object_));
         auto columns = listed_columns(reading->definition);
-        return std::make_unique<IndexedCollection<engine::Field>>(columns.size(), [reading, columns](std::size_t i) {
-            const ColumnDescriptor& column = *columns[i];
-            const std::optional<PropertyMap> properties = reading->column_properties(column);
-            return std::make_unique<FileField>(
-                field_model(*reading->source.catalog, column, properties ? &*properties : nullptr), u"");
-        });
+        return std::make_unique<IndexedCollection<engine::Field>>(
+            columns.size(), [reading, columns](std::size_t i) {
+                const ColumnDescriptor& column = *columns[i];
+                const std::optional<PropertyMap> properties = reading->column_properties(column);
+                return std::make_unique<FileField>(
+                    field_model(*reading->source.catalog, column, properties ? &*properties : nullptr), u"");
+            });
     }
     std::unique_ptr<engine::Collection<engine::Index>> Indexes() const override {
         auto reading = std::make_shared<TableReading>(catalog_->source_of(*object_));
         auto indexes = listed_indexes(reading->definition);
-        return std::make_unique<IndexedCollection<engine::Index>>(indexes.size(), [reading, indexes](std::size_t i) {
-            return std::make_unique<FileIndex>(
-                index_model(reading->source.catalog->file(), reading->definition, *indexes[i]));
-        });
+        return std::make_unique<IndexedCollection<engine::Index>>(
+            indexes.size(), [reading, indexes](std::size_t i) {
+                return std::make_unique<FileIndex>(
+                    index_model(reading->source.catalog->file(), reading->definition, *indexes[i]));
+            });
     }
 
-private:
+  private:
     std::shared_ptr<const Catalog> catalog_;
     const CatalogObject* object_;
 };
 
 class FileQueryDef final : public engine::QueryDef {
-public:
+  public:
     FileQueryDef(std::shared_ptr<const Catalog> catalog, const CatalogObject* object)
         : catalog_(std::move(catalog)), object_(object) {}
     std::u16string Name() const override { return object_->name; }
@@ -176,13 +182,13 @@ public:
         throw Error(operation_not_supported, u"Operation is not supported for this type of object.");
     }
 
-private:
+  private:
     std::shared_ptr<const Catalog> catalog_;  // keeps the object's row alive
     const CatalogObject* object_;
 };
 
 class FileRelation final : public engine::Relation {
-public:
+  public:
     explicit FileRelation(RelationshipModel model) : model_(std::move(model)) {}
     std::u16string Name() const override { return model_.name; }
     std::u16string Table() const override { return model_.table; }
@@ -198,12 +204,12 @@ public:
         });
     }
 
-private:
+  private:
     RelationshipModel model_;
 };
 
 class FileDatabase final : public engine::Database {
-public:
+  public:
     explicit FileDatabase(std::shared_ptr<const Catalog> catalog) : catalog_(std::move(catalog)) {}
 
     std::unique_ptr<engine::Collection<engine::TableDef>> TableDefs() const override {
@@ -223,10 +229,11 @@ public:
     std::unique_ptr<engine::Collection<engine::Relation>> Relations() const override {
         auto relations = std::make_shared<std::vector<RelationshipModel>>(catalog_->relationships());
         return std::make_unique<IndexedCollection<engine::Relation>>(
-            relations->size(), [relations](std::size_t i) { return std::make_unique<FileRelation>((*relations)[i]); });
+            relations->size(),
+            [relations](std::size_t i) { return std::make_unique<FileRelation>((*relations)[i]); });
     }
 
-private:
+  private:
     std::shared_ptr<const Catalog> catalog_;
 };
 

@@ -52,7 +52,8 @@ std::vector<std::uint8_t> read_long_value(const PageFile& file, std::span<const 
         chunk.require(row.bytes.size() >= 4, "a long-value chunk is too short");
         next = RowAddress::from_stored(chunk.u32(0));
         const std::size_t take = std::min<std::size_t>(row.bytes.size() - 4, length - value.size());
-        value.insert(value.end(), row.bytes.begin() + 4, row.bytes.begin() + 4 + static_cast<std::ptrdiff_t>(take));
+        value.insert(value.end(), row.bytes.begin() + 4,
+                     row.bytes.begin() + 4 + static_cast<std::ptrdiff_t>(take));
     }
     return value;
 }

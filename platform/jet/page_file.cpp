@@ -75,7 +75,8 @@ PageFile::PageFile(const std::u16string& path, std::u16string_view password) : p
     }
     if (!S_ISREG(status.st_mode)) {
         ::close(descriptor_);
-        throw Error(error_number::cannot_open_file, u"Cannot open the file '" + path_ + u"': not a regular file.");
+        throw Error(error_number::cannot_open_file,
+                    u"Cannot open the file '" + path_ + u"': not a regular file.");
     }
     try {
         const auto file_size = static_cast<std::uint64_t>(status.st_size);

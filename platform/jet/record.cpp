@@ -16,7 +16,8 @@ constexpr std::uint8_t ole_type = 0x0B;
 
 }  // namespace
 
-Record::Record(const PageFile& file, const TableDefinition& table, RowBytes row) : file_(&file), row_(std::move(row)) {
+Record::Record(const PageFile& file, const TableDefinition& table, RowBytes row)
+    : file_(&file), row_(std::move(row)) {
     const ByteView view(row_.bytes, file.path());
     const bool jet3 = file.format().jet3;
     const std::size_t length = row_.bytes.size();
@@ -59,7 +60,8 @@ Record::Record(const PageFile& file, const TableDefinition& table, RowBytes row)
         data_end_ = table_start;
     }
     for (std::size_t k = 0; k + 1 < variable_offsets_.size(); ++k) {
-        view.require(variable_offsets_[k] <= variable_offsets_[k + 1], "the variable columns of a row are out of order");
+        view.require(variable_offsets_[k] <= variable_offsets_[k + 1],
+                     "the variable columns of a row are out of order");
     }
     // The variable area ends before the offset table that describes it.
     view.require(variable_offsets_.back() <= data_end_, "the variable columns of a row are out of place");
@@ -77,7 +79,8 @@ std::optional<std::span<const std::uint8_t>> Record::bytes(const ColumnDescripto
     const ByteView view(row_.bytes, file_->path());
     if (column.fixed_length()) {
         const std::size_t start = data_start_ + column.fixed_offset;
-        view.require(start <= data_end_ && column.length <= data_end_ - start, "a fixed column lies outside its row");
+        view.require(start <= data_end_ && column.length <= data_end_ - start,
+                     "a fixed column lies outside its row");
         return row_.bytes.subspan(start, column.length);
     }
     const std::size_t k = column.variable_index;
@@ -90,10 +93,14 @@ std::optional<std::int64_t> Record::integer(const ColumnDescriptor& column) cons
     if (!value) return std::nullopt;
     const ByteView view(*value, file_->path());
     switch (value->size()) {
-        case 1: return view.u8(0);
-        case 2: return view.i16(0);
-        case 4: return view.i32(0);
-        default: throw_damaged(file_->path(), "a number column has a wrong length");
+        case 1:
+            return view.u8(0);
+        case 2:
+            return view.i16(0);
+        case 4:
+            return view.i32(0);
+        default:
+            throw_damaged(file_->path(), "a number column has a wrong length");
     }
 }
 
@@ -117,11 +124,13 @@ std::optional<std::u16string> Record::text(const ColumnDescriptor& column) const
 std::optional<std::vector<std::uint8_t>> Record::long_bytes(const ColumnDescriptor& column) const {
     const auto value = bytes(column);
     if (!value) return std::nullopt;
-    if (column.type != memo_type && column.type != ole_type) return std::vector<std::uint8_t>(value->begin(), value->end());
+    if (column.type != memo_type && column.type != ole_type)
+        return std::vector<std::uint8_t>(value->begin(), value->end());
     return read_long_value(*file_, *value);
 }
 
-const ColumnDescriptor& required_column(const PageFile& file, const TableDefinition& table, std::u16string_view name) {
+const ColumnDescriptor& required_column(const PageFile& file, const TableDefinition& table,
+                                        std::u16string_view name) {
     const auto found = std::find_if(table.columns.begin(), table.columns.end(),
                                     [&](const ColumnDescriptor& c) { return c.name == name; });
     if (found == table.columns.end()) {

@@ -15,7 +15,7 @@
 namespace qz::jet {
 
 class Record {
-public:
+  public:
     // Decodes the row layout; 3049 when the row's own structure is out of bounds.
     Record(const PageFile& file, const TableDefinition& table, RowBytes row);
 
@@ -32,7 +32,7 @@ public:
     // OLE (and Memo) values as raw bytes, long values reassembled.
     std::optional<std::vector<std::uint8_t>> long_bytes(const ColumnDescriptor& column) const;
 
-private:
+  private:
     bool has_bit(std::uint16_t column_number) const;
 
     const PageFile* file_;
@@ -46,6 +46,7 @@ private:
 
 // The column named `name` (compared exactly); 3049 when the table has none, for the catalog tables whose
 // columns every file has.
-const ColumnDescriptor& required_column(const PageFile& file, const TableDefinition& table, std::u16string_view name);
+const ColumnDescriptor& required_column(const PageFile& file, const TableDefinition& table,
+                                        std::u16string_view name);
 
 }  // namespace qz::jet

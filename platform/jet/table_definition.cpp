@@ -12,24 +12,25 @@ namespace {
 
 // Layout constants, Jet 3 and Jet 4/ACE (reference 3.1 to 3.11).
 struct Layout {
-    std::size_t header;          // offset of the table-type byte (3.2)
-    std::size_t first_section;   // where section A starts
-    std::size_t index_stats;     // section A entry
-    std::size_t descriptor;      // section B entry
-    std::size_t real_index;      // section D entry
-    std::size_t logical_index;   // section E entry
+    std::size_t header;         // offset of the table-type byte (3.2)
+    std::size_t first_section;  // where section A starts
+    std::size_t index_stats;    // section A entry
+    std::size_t descriptor;     // section B entry
+    std::size_t real_index;     // section D entry
+    std::size_t logical_index;  // section E entry
     // Column descriptor fields (3.5).
-    std::size_t col_number, col_variable_index, col_ordinal, col_misc, col_flags, col_fixed_offset, col_length;
+    std::size_t col_number, col_variable_index, col_ordinal, col_misc, col_flags, col_fixed_offset,
+        col_length;
     // Real index fields (3.8).
     std::size_t ri_keys, ri_root, ri_flags;
     // Logical index fields (3.9).
     std::size_t li_number, li_real, li_role, li_kind;
 };
 
-constexpr Layout jet3_layout{0x14, 0x2B, 8, 18, 39, 20, 0x01, 0x03, 0x05, 0x09, 0x0D, 0x0E, 0x10,
-                             0x00, 0x22, 0x26, 0x00, 0x04, 0x08, 0x13};
-constexpr Layout jet4_layout{0x28, 0x3F, 12, 25, 52, 28, 0x05, 0x07, 0x09, 0x0B, 0x0F, 0x15, 0x17,
-                             0x04, 0x26, 0x2E, 0x04, 0x08, 0x0C, 0x17};
+constexpr Layout jet3_layout{0x14, 0x2B, 8,    18,   39,   20,   0x01, 0x03, 0x05, 0x09,
+                             0x0D, 0x0E, 0x10, 0x00, 0x22, 0x26, 0x00, 0x04, 0x08, 0x13};
+constexpr Layout jet4_layout{0x28, 0x3F, 12,   25,   52,   28,   0x05, 0x07, 0x09, 0x0B,
+                             0x0F, 0x15, 0x17, 0x04, 0x26, 0x2E, 0x04, 0x08, 0x0C, 0x17};
 
 constexpr std::size_t next_page_offset = 0x04;
 constexpr std::size_t page_header_size = 8;
@@ -48,8 +49,10 @@ std::vector<std::uint8_t> definition_buffer(const PageFile& file, std::uint32_t 
     std::unordered_set<std::uint32_t> seen;
     std::uint32_t number = first_page;
     while (number != 0) {
-        if (!seen.insert(number).second) throw_damaged(file.path(), "the pages of a table definition form a loop");
-        if (seen.size() > max_definition_pages) throw_damaged(file.path(), "a table definition has too many pages");
+        if (!seen.insert(number).second)
+            throw_damaged(file.path(), "the pages of a table definition form a loop");
+        if (seen.size() > max_definition_pages)
+            throw_damaged(file.path(), "a table definition has too many pages");
         const PageBytes page = file.page(number);
         const ByteView view(*page, file.path());
         view.require((*page)[0] == table_definition_page_type, "a table definition page has the wrong type");
@@ -91,7 +94,8 @@ TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_
     const std::vector<std::uint8_t> buffer = definition_buffer(file, first_page);
     const ByteView whole(buffer, file.path());
     const std::uint32_t total = whole.u32(total_length_offset);
-    whole.require(total >= l.first_section && total <= buffer.size(), "a table definition has a wrong length");
+    whole.require(total >= l.first_section && total <= buffer.size(),
+                  "a table definition has a wrong length");
     // Every read below stays inside the stored length.
     const ByteView def = whole.sub(0, total);
 
@@ -136,13 +140,15 @@ TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_
         LogicalIndex index;
         index.number = entry.i32(l.li_number);
         index.real_index = entry.u32(l.li_real);
-        entry.require(index.real_index < real_count, "a logical index names a real index that does not exist");
+        entry.require(index.real_index < real_count,
+                      "a logical index names a real index that does not exist");
         index.relationship_role = entry.u8(l.li_role);
         index.kind = entry.u8(l.li_kind);
         table.logical_indexes.push_back(std::move(index));
         pos += l.logical_index;
     }
-    for (auto& index : table.logical_indexes) index.name = read_tdef_name(def, pos, jet3, file.format().code_page);
+    for (auto& index : table.logical_indexes)
+        index.name = read_tdef_name(def, pos, jet3, file.format().code_page);
     return table;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The table definition (TDEF, reference section 3): columns, real and logical indexes, the usage map of the
-// table's rows. Read from its chain of pages into one buffer, every section checked against the stored length.
+// table's rows. Read from its chain of pages into one buffer, every section checked against the stored
+// length.
 
 #include <cstdint>
 #include <string>
@@ -44,10 +45,10 @@ struct RealIndex {
 // A logical index (reference 3.9, 3.10): what callers see as an index.
 struct LogicalIndex {
     std::u16string name;
-    std::int32_t number = 0;            // identifies the index within the table; not its stored position
-    std::uint32_t real_index = 0;       // position in the real-index list
-    std::uint8_t relationship_role = 0; // 1 primary ("one") side of a relationship, 2 foreign side
-    std::uint8_t kind = 0;              // 0 ordinary, 1 primary key, 2 foreign key
+    std::int32_t number = 0;             // identifies the index within the table; not its stored position
+    std::uint32_t real_index = 0;        // position in the real-index list
+    std::uint8_t relationship_role = 0;  // 1 primary ("one") side of a relationship, 2 foreign side
+    std::uint8_t kind = 0;               // 0 ordinary, 1 primary key, 2 foreign key
 };
 
 struct TableDefinition {

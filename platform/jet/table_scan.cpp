@@ -15,7 +15,9 @@ void scan_table(const PageFile& file, const TableDefinition& table,
     for (const std::uint32_t number : usage_map_pages(file, table.owned_pages)) {
         const PageBytes page = file.page(number);
         // Usage maps may name pages of other tables; only this table's data pages count.
-        if ((*page)[0] != data_page_type || ByteView(*page, file.path()).u32(owner_offset) != table.first_page) continue;
+        if ((*page)[0] != data_page_type ||
+            ByteView(*page, file.path()).u32(owner_offset) != table.first_page)
+            continue;
         const std::uint16_t rows = data_page_row_count(file, *page);
         for (std::uint16_t row = 0; row < rows; ++row) {
             const RowAddress slot{number, static_cast<std::uint8_t>(row)};

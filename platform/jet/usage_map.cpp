@@ -33,8 +33,8 @@ std::vector<std::uint32_t> usage_map_pages(const PageFile& file, RowAddress map)
     const std::uint8_t kind = view.u8(0);
     if (kind == inline_map) {
         const std::uint32_t first = view.u32(1);
-        add_bits(row.bytes.subspan(std::min(inline_bitmap_offset, row.bytes.size())), first, file.page_count(),
-                 pages);
+        add_bits(row.bytes.subspan(std::min(inline_bitmap_offset, row.bytes.size())), first,
+                 file.page_count(), pages);
         return pages;
     }
     view.require(kind == reference_map, "a usage map has an unknown kind");

@@ -64,19 +64,30 @@ TEST(DamagedFile, EachDamageGivesItsErrorNumberInsteadOfACrash) {
     const Bytes header = test::header_page(1);
     const Bytes empty_page(4096, 0);
     const std::vector<DamagedFile> cases = {
-        {"a header shorter than its signature is not taken for a database", {Bytes(10, 0)}, error_number::unrecognized_format},
-        {"a text file is not taken for a database", {text_bytes("Standard text, not a database at all")}, error_number::unrecognized_format},
+        {"a header shorter than its signature is not taken for a database",
+         {Bytes(10, 0)},
+         error_number::unrecognized_format},
+        {"a text file is not taken for a database",
+         {text_bytes("Standard text, not a database at all")},
+         error_number::unrecognized_format},
         {"an unknown format version is refused", {unknown_version}, error_number::unrecognized_format},
-        {"an ACE engine name with a Jet 4 version byte is refused", {ace_name_on_jet4}, error_number::unrecognized_format},
+        {"an ACE engine name with a Jet 4 version byte is refused",
+         {ace_name_on_jet4},
+         error_number::unrecognized_format},
         {"a header page cut short is reported as damage", {short_header}, error_number::database_damaged},
         {"a catalog page past the end of the file is not read", {header}, error_number::database_damaged},
-        {"a catalog page of the wrong kind is refused", {header, empty_page, empty_page}, error_number::database_damaged},
+        {"a catalog page of the wrong kind is refused",
+         {header, empty_page, empty_page},
+         error_number::database_damaged},
         {"a definition claiming more columns than its page holds is refused",
-         {header, empty_page, jet4_definition(200, 0x60)}, error_number::database_damaged},
-        {"a definition longer than its pages is refused", {header, empty_page, jet4_definition(1, 9000)},
+         {header, empty_page, jet4_definition(200, 0x60)},
+         error_number::database_damaged},
+        {"a definition longer than its pages is refused",
+         {header, empty_page, jet4_definition(1, 9000)},
          error_number::database_damaged},
         {"definition pages that point at each other are not followed forever",
-         {header, empty_page, jet4_definition(1, 0x60, 2)}, error_number::database_damaged},
+         {header, empty_page, jet4_definition(1, 0x60, 2)},
+         error_number::database_damaged},
     };
     for (const auto& c : cases) {
         test::TemporaryDatabase file("damaged.mdb", c.pages);
@@ -89,12 +100,12 @@ TEST(DamagedFile, ALongValueChainThatLoopsIsDetected) {
     Bytes chunk(40, 0xAB);
     put32(chunk, 0, 3u << 8);
     const Bytes empty_page(4096, 0);
-    test::TemporaryDatabase file("chain.mdb", {test::header_page(1), empty_page, empty_page,
-                                               test::jet4_data_page(0, {chunk})});
+    test::TemporaryDatabase file(
+        "chain.mdb", {test::header_page(1), empty_page, empty_page, test::jet4_data_page(0, {chunk})});
     const PageFile pages(file.path(), u"");
     Bytes header(12, 0);
-    put32(header, 0, 1000);      // declared length, chain kind (top bits clear)
-    put32(header, 4, 3u << 8);   // first chunk: row 0 of page 3
+    put32(header, 0, 1000);     // declared length, chain kind (top bits clear)
+    put32(header, 4, 3u << 8);  // first chunk: row 0 of page 3
     EXPECT_EQ(error_number_of([&] { read_long_value(pages, header); }), error_number::database_damaged);
 
     put32(header, 0, 0x3FFFFFFF);  // a length no catalog value has: refused before allocating it
@@ -111,11 +122,26 @@ TEST(DamagedFile, RowPointersOutsideTheirPageAreRefused) {
                                               test::jet4_data_page(0, {stub}, 0x4000), crowded});
     const PageFile pages(file.path(), u"");
     const std::vector<std::pair<const char*, std::function<void()>>> reads = {
-        {"overflow rows in a loop", [&] { read_row(pages, {3, 0}); }},
-        {"a row number the page does not hold", [&] { read_row(pages, {3, 5}); }},
-        {"a page number past the end of the file", [&] { read_row(pages, {99, 0}); }},
-        {"a row table larger than its page", [&] { read_row(pages, {4, 0}); }},
-        {"a page without rows", [&] { read_row(pages, {1, 0}); }},
+        {"overflow rows in a loop",
+         [&] {
+             read_row(pages, {3, 0});
+         }},
+        {"a row number the page does not hold",
+         [&] {
+             read_row(pages, {3, 5});
+         }},
+        {"a page number past the end of the file",
+         [&] {
+             read_row(pages, {99, 0});
+         }},
+        {"a row table larger than its page",
+         [&] {
+             read_row(pages, {4, 0});
+         }},
+        {"a page without rows",
+         [&] {
+             read_row(pages, {1, 0});
+         }},
     };
     for (const auto& [fault, read] : reads) {
         EXPECT_EQ(error_number_of(read), error_number::database_damaged) << fault;
@@ -131,7 +157,8 @@ TEST(DatabasePath, PathFaultsGiveTheEngineNumbersWithoutBlocking) {
     EXPECT_EQ(open_error((folder / "no-folder" / "absent.mdb").u16string()), error_number::invalid_path);
     EXPECT_EQ(open_error((folder / "present.mdb" / "x.mdb").u16string()), error_number::invalid_path);
     EXPECT_EQ(open_error(folder.u16string()), error_number::cannot_open_file) << "a folder is no database";
-    EXPECT_EQ(open_error(pipe.u16string()), error_number::cannot_open_file) << "a named pipe must not block the open";
+    EXPECT_EQ(open_error(pipe.u16string()), error_number::cannot_open_file)
+        << "a named pipe must not block the open";
     EXPECT_EQ(open_error(u"/dev/null"), error_number::cannot_open_file) << "a device is no database";
     std::filesystem::remove(pipe);
 }

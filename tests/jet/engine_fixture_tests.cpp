@@ -9,6 +9,7 @@
 #include <set>
 
 #include "jet/blob_tests_facts.hpp"
+#include "jet/reader_test_files.hpp"
 #include "platform/error.hpp"
 #include "platform/jet/access_file_engine.hpp"
 #include "platform/jet/catalog.hpp"
@@ -62,9 +63,10 @@ bool visible(const Json& column) { return column["complex"]["type"].text != "VER
 
 int dao_type(const Json& column) {
     static const std::map<int, int> file_to_dao = {{16, 20}, {17, 9}, {19, 16}, {20, 26}};
-    static const std::map<int, int> complex_element = {{2, 102}, {3, 103}, {4, 104}, {6, 105}, {7, 106},
-                                                        {15, 107}, {16, 108}, {10, 109}, {12, 109}};
-    const int byte = static_cast<int>(column[column["calculated"].boolean ? "dataTypeByte" : "typeByte"].number);
+    static const std::map<int, int> complex_element = {{2, 102},  {3, 103},  {4, 104},  {6, 105}, {7, 106},
+                                                       {15, 107}, {16, 108}, {10, 109}, {12, 109}};
+    const int byte =
+        static_cast<int>(column[column["calculated"].boolean ? "dataTypeByte" : "typeByte"].number);
     if (byte == 18) {
         if (column["complex"]["type"].text == "ATTACHMENT") return 101;
         const auto e = complex_element.find(static_cast<int>(column["complex"]["elementTypeByte"].number));
@@ -90,13 +92,15 @@ std::string expected_field_record(const Json& c) {
 }
 
 std::string index_record(const engine::Index& i) {
-    return utf8(i.Name()) + " " + utf8(i.Fields()) + (i.Primary() ? " primary" : "") + (i.Unique() ? " unique" : "") +
-           (i.Foreign() ? " foreign" : "") + (i.Required() ? " required" : "") + (i.IgnoreNulls() ? " ignore-nulls" : "");
+    return utf8(i.Name()) + " " + utf8(i.Fields()) + (i.Primary() ? " primary" : "") +
+           (i.Unique() ? " unique" : "") + (i.Foreign() ? " foreign" : "") +
+           (i.Required() ? " required" : "") + (i.IgnoreNulls() ? " ignore-nulls" : "");
 }
 std::string expected_index_record(const Json& i) {
     std::string fields;
     for (const auto& c : i["columns"].items) {
-        fields += (fields.empty() ? "" : ";") + std::string(c["ascending"].boolean ? "+" : "-") + c["name"].text;
+        fields +=
+            (fields.empty() ? "" : ";") + std::string(c["ascending"].boolean ? "+" : "-") + c["name"].text;
     }
     return i["name"].text + " " + fields + (i["primaryKey"].boolean ? " primary" : "") +
            (i["unique"].boolean ? " unique" : "") + (i["foreignKey"].boolean ? " foreign" : "") +
@@ -125,19 +129,23 @@ TEST(FixtureCatalog, EveryFormatListsTheTablesFieldsAndIndexesOfTheFacts) {
             const auto table = tables->Item(t);
             const Json* expected = facts_table(facts, utf8(table->Name()));
             ASSERT_NE(expected, nullptr);
-            if ((*expected)["msysType"].number == 6 && (*expected)["columns"].items.empty()) continue;  // broken link
+            if ((*expected)["msysType"].number == 6 && (*expected)["columns"].items.empty())
+                continue;  // broken link
             std::vector<std::string> fields, expected_fields;
             const auto field_list = table->Fields();
-            for (std::int16_t i = 0; i < field_list->Count(); ++i) fields.push_back(field_record(*field_list->Item(i)));
+            for (std::int16_t i = 0; i < field_list->Count(); ++i)
+                fields.push_back(field_record(*field_list->Item(i)));
             for (const auto& c : (*expected)["columns"].items) {
                 if (visible(c)) expected_fields.push_back(expected_field_record(c));
             }
             EXPECT_EQ(fields, expected_fields) << "fields of " << utf8(table->Name());
             std::vector<std::string> indexes, expected_indexes;
             const auto index_list = table->Indexes();
-            for (std::int16_t i = 0; i < index_list->Count(); ++i) indexes.push_back(index_record(*index_list->Item(i)));
+            for (std::int16_t i = 0; i < index_list->Count(); ++i)
+                indexes.push_back(index_record(*index_list->Item(i)));
             for (const auto& i : (*expected)["indexes"].items) {
-                if (!i["reference"]["isPrimaryTable"].boolean) expected_indexes.push_back(expected_index_record(i));
+                if (!i["reference"]["isPrimaryTable"].boolean)
+                    expected_indexes.push_back(expected_index_record(i));
             }
             EXPECT_EQ(indexes, expected_indexes) << "indexes of " << utf8(table->Name());
         }
@@ -148,7 +156,8 @@ TEST(FixtureCatalog, RelationsComeWithTheirFieldPairsInColumnOrder) {
     QZ_REQUIRE_FIXTURES();
     for (const char* name : {"synthetic/relations_V2003.mdb", "synthetic/relations_V2010.accdb"}) {
         const std::filesystem::path file = test::fixtures_folder() / name;
-        const Json facts = test::read_json_file(test::fixtures_folder() / ".." / "fixtures-facts" / (std::string(name) + ".json"));
+        const Json facts = test::read_json_file(test::fixtures_folder() / ".." / "fixtures-facts" /
+                                                (std::string(name) + ".json"));
         std::map<std::string, std::vector<const Json*>> rows;
         for (const auto& r : facts["msysRelationships"].items) rows[r["szRelationship"].text].push_back(&r);
         std::vector<std::string> expected;
@@ -169,8 +178,8 @@ TEST(FixtureCatalog, RelationsComeWithTheirFieldPairsInColumnOrder) {
         std::vector<std::string> got;
         for (std::int16_t i = 0; i < relations->Count(); ++i) {
             const auto r = relations->Item(i);
-            std::string text = utf8(r->Name()) + " " + utf8(r->Table()) + " -> " + utf8(r->ForeignTable()) + " " +
-                               std::to_string(r->Attributes());
+            std::string text = utf8(r->Name()) + " " + utf8(r->Table()) + " -> " + utf8(r->ForeignTable()) +
+                               " " + std::to_string(r->Attributes());
             const auto fields = r->Fields();
             for (std::int16_t f = 0; f < fields->Count(); ++f) {
                 text += " " + utf8(fields->Item(f)->Name()) + "=" + utf8(fields->Item(f)->ForeignName());
@@ -192,20 +201,23 @@ TEST(FixtureCatalog, AccentsCjkAndEmojiInNamesArriveIntact) {
             names.insert(table->Name());
             if (table->Name() == u"OddColumns") odd = std::move(table);
         }
-        for (const std::u16string expected : {u"Ação", u"表格", u"テーブル", u"😀 Emoji", u" Leading Space", u"Trailing "}) {
+        for (const std::u16string expected :
+             {u"Ação", u"表格", u"テーブル", u"😀 Emoji", u" Leading Space", u"Trailing "}) {
             EXPECT_EQ(names.count(expected), 1u) << name << ": " << utf8(expected);
         }
         ASSERT_NE(odd, nullptr) << name;
         const auto fields = odd->Fields();
         std::vector<std::u16string> field_names;
-        for (std::int16_t i = 0; i < std::min<std::int16_t>(fields->Count(), 4); ++i) field_names.push_back(fields->Item(i)->Name());
+        for (std::int16_t i = 0; i < std::min<std::int16_t>(fields->Count(), 4); ++i)
+            field_names.push_back(fields->Item(i)->Name());
         EXPECT_EQ(field_names, (std::vector<std::u16string>{u"Código", u"Descrição", u"名前", u"🔑"})) << name;
     }
 }
 
 TEST(FixtureCatalog, LinkedTablesAreReadFromTheirSourceAndAMissingSourceGives3024) {
     QZ_REQUIRE_FIXTURES();
-    for (const char* name : {"synthetic/linked_V2000.mdb", "synthetic/linked_V2007.accdb", "synthetic/linked_V2016.accdb"}) {
+    for (const char* name :
+         {"synthetic/linked_V2000.mdb", "synthetic/linked_V2007.accdb", "synthetic/linked_V2016.accdb"}) {
         const auto tables = open(test::fixtures_folder() / name)->TableDefs();
         for (std::int16_t i = 0; i < tables->Count(); ++i) {
             const auto table = tables->Item(i);
@@ -224,6 +236,33 @@ TEST(FixtureCatalog, LinkedTablesAreReadFromTheirSourceAndAMissingSourceGives302
                 }
             }
         }
+    }
+}
+
+TEST(FixtureCatalog, AnOdbcLinkIsDescribedByItsCachedDefinitionAndWithoutOneGives3151) {
+    QZ_REQUIRE_FIXTURES();
+    const std::filesystem::path source = test::fixtures_folder() / "jackcess/V2007/odbcLinkerTestV2007.accdb";
+    const auto fields_of_link = [](const std::u16string& path) {
+        const auto tables = AccessFileEngine().OpenDatabase(path, false, true, u";pwd=")->TableDefs();
+        for (std::int16_t i = 0; i < tables->Count(); ++i) {
+            const auto table = tables->Item(i);
+            if (table->Name() == u"Ordrar") return table->Fields()->Count();
+        }
+        return std::int16_t{-1};
+    };
+    EXPECT_GT(fields_of_link(source.u16string()), 0) << "the cached definition describes the link";
+
+    // The same file with the cached definition (page 127, the link's id) made an empty page.
+    std::ifstream in(source, std::ios::binary);
+    test::Bytes bytes{std::istreambuf_iterator<char>(in), {}};
+    std::fill_n(bytes.begin() + 127 * 4096, 4096, std::uint8_t{0});
+    test::TemporaryDatabase copy("odbc_without_cache.accdb", {bytes});
+    try {
+        fields_of_link(copy.path());
+        ADD_FAILURE() << "an ODBC link without a cached definition was described";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), error_number::odbc_connection_failed);
+        EXPECT_EQ(e.description(), u"ODBC--connection to 'Magnapinna' failed.");
     }
 }
 
@@ -267,15 +306,19 @@ TEST(FixtureCatalog, ReadingTheWholeCatalogLeavesTheFileUntouched) {
     EXPECT_EQ(file_bytes(file), before);
     EXPECT_EQ(status_after.st_mtim.tv_sec, status_before.st_mtim.tv_sec);
     EXPECT_EQ(status_after.st_mtim.tv_nsec, status_before.st_mtim.tv_nsec);
-    EXPECT_FALSE(std::filesystem::exists(file.parent_path() / "types_V2016.laccdb")) << "no lock file is made";
+    EXPECT_FALSE(std::filesystem::exists(file.parent_path() / "types_V2016.laccdb"))
+        << "no lock file is made";
 }
 
 TEST(FixtureCatalog, ListingTablesReadsCatalogPagesOnlyNotRowData) {
     QZ_REQUIRE_FIXTURES();
     // 2000 tables: listing their names touches the catalog and its index, not one page per table.
-    const auto catalog = Catalog::open((test::fixtures_folder() / "synthetic/many_tables_2000_V2003.mdb").u16string(), u"");
+    const auto catalog =
+        Catalog::open((test::fixtures_folder() / "synthetic/many_tables_2000_V2003.mdb").u16string(), u"");
     const auto tables = catalog->tables();
-    EXPECT_EQ(std::count_if(tables.begin(), tables.end(), [](const CatalogObject* t) { return t->flags == 0; }), 2000);
+    EXPECT_EQ(
+        std::count_if(tables.begin(), tables.end(), [](const CatalogObject* t) { return t->flags == 0; }),
+        2000);
     EXPECT_LT(catalog->file().pages_read(), catalog->file().page_count() / 20)
         << catalog->file().pages_read() << " of " << catalog->file().page_count() << " pages read";
 }

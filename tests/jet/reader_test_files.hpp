@@ -31,7 +31,8 @@ inline Bytes header_page(std::uint8_t version) {
     const bool jet3 = version == 0;
     Bytes page(jet3 ? 2048 : 4096, 0);
     page[1] = 0x01;
-    const std::string name = version >= 2 ? std::string("Standard ACE DB", 15) : std::string("Standard Jet DB", 15);
+    const std::string name =
+        version >= 2 ? std::string("Standard ACE DB", 15) : std::string("Standard Jet DB", 15);
     std::copy(name.begin(), name.end(), page.begin() + 4);
     page[0x14] = version;
     put16(page, 0x3C, 1252);
@@ -59,7 +60,7 @@ inline Bytes jet4_data_page(std::uint32_t owner, const std::vector<Bytes>& rows,
 
 // A file made of `pages`, removed when the object goes.
 class TemporaryDatabase {
-public:
+  public:
     TemporaryDatabase(const std::string& name, const std::vector<Bytes>& pages) {
         folder_ = std::filesystem::temp_directory_path() / ("qz_jet_" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder_);
@@ -79,7 +80,7 @@ public:
     std::u16string path() const { return path_.u16string(); }
     const std::filesystem::path& folder() const { return folder_; }
 
-private:
+  private:
     std::filesystem::path folder_;
     std::filesystem::path path_;
 };

@@ -1,0 +1,36 @@
+#include "platform/query/names.hpp"
+
+namespace qz::query {
+
+namespace {
+
+char16_t fold(char16_t c) {
+    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<char16_t>(c + 0x20);
+    // Latin Extended-A pairs upper and lower case on even and odd code points.
+    if (c >= 0x100 && c <= 0x137 && c % 2 == 0) return static_cast<char16_t>(c + 1);
+    if (c >= 0x14A && c <= 0x177 && c % 2 == 0) return static_cast<char16_t>(c + 1);
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return static_cast<char16_t>(c + 0x20);
+    if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 0x20);
+    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 0x50);
+    return c;
+}
+
+}  // namespace
+
+std::u16string fold_case(std::u16string_view text) {
+    std::u16string folded(text);
+    for (char16_t& c : folded) c = fold(c);
+    return folded;
+}
+
+bool same_name(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (fold(a[i]) != fold(b[i])) return false;
+    }
+    return true;
+}
+
+std::u16string ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+
+}  // namespace qz::query
