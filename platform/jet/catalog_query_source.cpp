@@ -60,7 +60,8 @@ class CatalogQuerySource final : public query::SourceCatalog {
     explicit CatalogQuerySource(const std::shared_ptr<const Catalog>& catalog)
         : catalog_(catalog), database_(make_file_database(catalog)) {}
 
-    std::optional<std::vector<query::FieldDescription>> table_fields(const std::u16string& name) const override {
+    std::optional<std::vector<query::FieldDescription>> table_fields(
+        const std::u16string& name) const override {
         if (!tables_) {
             tables_.emplace();
             const auto listed = database_->TableDefs();

@@ -11,7 +11,8 @@ namespace {
 std::int32_t order_key(const PageFile& file, const Record& record, const ColumnDescriptor& column) {
     const auto bytes = record.bytes(column);
     if (!bytes) return 0;
-    if (bytes->size() > 4) throw_damaged(file.path(), "a saved query's row has an Order key longer than 4 bytes");
+    if (bytes->size() > 4)
+        throw_damaged(file.path(), "a saved query's row has an Order key longer than 4 bytes");
     std::uint32_t key = 0;
     for (const std::uint8_t b : *bytes) key = key << 8 | b;
     return static_cast<std::int32_t>(key);

@@ -17,8 +17,8 @@ namespace qz::jet {
 namespace {
 
 const char* const query_test_files[] = {
-    "jackcess/V1997/queryTestV1997.mdb",    "jackcess/V2000/queryTestV2000.mdb",
-    "jackcess/V2003/queryTestV2003.mdb",    "jackcess/V2007/queryTestV2007.accdb",
+    "jackcess/V1997/queryTestV1997.mdb",   "jackcess/V2000/queryTestV2000.mdb",
+    "jackcess/V2003/queryTestV2003.mdb",   "jackcess/V2007/queryTestV2007.accdb",
     "jackcess/V2010/queryTestV2010.accdb",
 };
 
@@ -62,9 +62,9 @@ std::map<std::u16string, engine::Variant> properties_of(const engine::Field& fie
 TEST(QueryFieldsOnFixtures, EveryQueryOfEveryGenerationResolvesToItsFieldCount) {
     QZ_REQUIRE_FIXTURES();
     const std::map<std::u16string, std::int16_t> expected = {
-        {u"SelectQuery", 6}, {u"UnionQuery", 2},      {u"CrosstabQuery", 3},       {u"AppendQuery", 0},
-        {u"UpdateQuery", 0}, {u"DeleteQuery", 0},     {u"MakeTableQuery", 0},      {u"PassthroughQuery", 0},
-        {u"DataDefinitionQuery", 0},
+        {u"SelectQuery", 6},    {u"UnionQuery", 2},       {u"CrosstabQuery", 3},
+        {u"AppendQuery", 0},    {u"UpdateQuery", 0},      {u"DeleteQuery", 0},
+        {u"MakeTableQuery", 0}, {u"PassthroughQuery", 0}, {u"DataDefinitionQuery", 0},
     };
     for (const char* file : query_test_files) {
         SCOPED_TRACE(file);
