@@ -17,6 +17,10 @@ namespace {
 // cannot exhaust the stack.
 constexpr std::size_t max_query_nesting = 50;
 
+// Expressions nest at most this deep while one query compiles, counted across the queries and subqueries
+// it reaches, so the recursion that types them stays well inside the stack.
+constexpr std::size_t max_value_nesting = 512;
+
 // The attribute bit of a field that a query can write through.
 constexpr std::int32_t updatable_attribute = 32;
 
@@ -125,6 +129,21 @@ private:
         ~OpenQuery() { compiler_.open_queries_.pop_back(); }
         OpenQuery(const OpenQuery&) = delete;
         OpenQuery& operator=(const OpenQuery&) = delete;
+
+    private:
+        Compiler& compiler_;
+    };
+
+    // Counts the expressions being typed while one is.
+    class ValueNesting {
+    public:
+        explicit ValueNesting(Compiler& compiler) : compiler_(compiler) {
+            if (compiler_.value_nesting_ == max_value_nesting) throw_too_complex(compiler_.current_query());
+            ++compiler_.value_nesting_;
+        }
+        ~ValueNesting() { --compiler_.value_nesting_; }
+        ValueNesting(const ValueNesting&) = delete;
+        ValueNesting& operator=(const ValueNesting&) = delete;
 
     private:
         Compiler& compiler_;
@@ -275,6 +294,7 @@ private:
 
     ColumnValue value_of(const Expression& expression, const Scope& scope) {
         using Kind = Expression::Kind;
+        const ValueNesting nesting(*this);
         switch (expression.kind) {
             case Kind::text_literal: return computed_value(computed(field_type::text));
             case Kind::number_literal: return computed_value(number_literal_type(expression.text));
@@ -408,6 +428,7 @@ private:
     const SourceCatalog& catalog_;
     std::int32_t collating_order_;
     std::vector<std::u16string> open_queries_;
+    std::size_t value_nesting_ = 0;
     std::map<std::u16string, std::vector<FieldDescription>> compiled_;
 };
 
