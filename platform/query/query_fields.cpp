@@ -21,6 +21,10 @@ constexpr std::size_t max_query_nesting = 50;
 // it reaches, so the recursion that types them stays well inside the stack.
 constexpr std::size_t max_value_nesting = 512;
 
+// The engine gives a query at most this many output fields. Checked as each field is added, so that
+// all-fields inputs multiplying through nested queries cannot build millions of fields first.
+constexpr std::size_t max_output_fields = 255;
+
 // The attribute bit of a field that a query can write through.
 constexpr std::int32_t updatable_attribute = 32;
 
@@ -232,18 +236,23 @@ private:
             } else {
                 OutputEntry entry{value_of(expression, scope), column.alias};
                 if (!column.alias.empty()) scope.named_columns.emplace_back(column.alias, entry.value);
-                entries.push_back(std::move(entry));
+                add(entries, std::move(entry));
             }
         }
         return entries;
     }
 
-    static void expand_all(const Scope& scope, std::vector<OutputEntry>& entries) {
+    void expand_all(const Scope& scope, std::vector<OutputEntry>& entries) const {
         for (const Source& source : scope.sources) expand(source, entries);
     }
 
-    static void expand(const Source& source, std::vector<OutputEntry>& entries) {
-        for (const FieldDescription& field : source.fields) entries.push_back({direct_value(source, field), u""});
+    void expand(const Source& source, std::vector<OutputEntry>& entries) const {
+        for (const FieldDescription& field : source.fields) add(entries, {direct_value(source, field), u""});
+    }
+
+    void add(std::vector<OutputEntry>& entries, OutputEntry entry) const {
+        if (entries.size() == max_output_fields) throw_too_many_fields(current_query());
+        entries.push_back(std::move(entry));
     }
 
     static ColumnValue direct_value(const Source& source, const FieldDescription& field) {
@@ -278,7 +287,7 @@ private:
             // Only a fixed IN list names the value columns; otherwise they come from the data.
             if (pivot.kind == Expression::Kind::in_list && !pivot.negated && !pivot.select) {
                 for (std::size_t i = 1; i < pivot.operands.size(); ++i) {
-                    entries.push_back({computed_value(type_of(value)), literal_name(pivot.operands[i])});
+                    add(entries, {computed_value(type_of(value)), literal_name(pivot.operands[i])});
                 }
             }
         }
