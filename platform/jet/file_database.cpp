@@ -96,7 +96,7 @@ class FileIndex final : public engine::Index {
     IndexModel model_;
 };
 
-// One table's definition as a field or index collection reads it: parsed once per collection, its
+// One table's definition as its field and index collections read it: parsed once per table object, its
 // properties only when a field is fetched.
 struct TableReading {
     TableSource source;
@@ -145,7 +145,7 @@ class FileTableDef final : public engine::TableDef {
     engine::OleDate DateCreated() const override { return {object_->date_create}; }
     engine::OleDate LastUpdated() const override { return {object_->date_update}; }
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
-        auto reading = std::make_shared<TableReading>(catalog_->source_of(*object_));
+        auto reading = this->reading();
         auto columns = listed_columns(reading->definition);
         return std::make_unique<IndexedCollection<engine::Field>>(
             columns.size(), [reading, columns](std::size_t i) {
@@ -156,7 +156,7 @@ class FileTableDef final : public engine::TableDef {
             });
     }
     std::unique_ptr<engine::Collection<engine::Index>> Indexes() const override {
-        auto reading = std::make_shared<TableReading>(catalog_->source_of(*object_));
+        auto reading = this->reading();
         auto indexes = listed_indexes(reading->definition);
         return std::make_unique<IndexedCollection<engine::Index>>(
             indexes.size(), [reading, indexes](std::size_t i) {
@@ -166,8 +166,15 @@ class FileTableDef final : public engine::TableDef {
     }
 
   private:
+    // The definition is parsed once for this object: a listing asks for its fields and its indexes in turn.
+    std::shared_ptr<TableReading> reading() const {
+        if (!reading_) reading_ = std::make_shared<TableReading>(catalog_->source_of(*object_));
+        return reading_;
+    }
+
     std::shared_ptr<const Catalog> catalog_;
     const CatalogObject* object_;
+    mutable std::shared_ptr<TableReading> reading_;
 };
 
 class FileQueryDef final : public engine::QueryDef {

@@ -121,26 +121,29 @@ PageFile::~PageFile() { ::close(descriptor_); }
 PageBytes PageFile::page(std::uint32_t number) const {
     if (number == 0) return header_;
     if (const auto found = cache_.find(number); found != cache_.end()) return found->second;
-    PageBytes bytes = read_page(number);
+    if (number >= page_count_) throw_damaged(path_, "a page number lies past the end of the file");
+    // The oldest page's buffer is read into again when nobody else holds it: no allocation per page read.
+    std::shared_ptr<std::vector<std::uint8_t>> bytes;
     if (cache_order_.size() >= cached_pages) {
-        cache_.erase(cache_order_.front());
+        const auto oldest = cache_.find(cache_order_.front());
+        if (oldest->second.use_count() == 1) bytes = std::move(oldest->second);
+        cache_.erase(oldest);
         cache_order_.pop_front();
     }
+    if (!bytes) bytes = std::make_shared<std::vector<std::uint8_t>>(format_.page_size);
+    read_page(number, *bytes);
     cache_.emplace(number, bytes);
     cache_order_.push_back(number);
     return bytes;
 }
 
-PageBytes PageFile::read_page(std::uint32_t number) const {
-    if (number >= page_count_) throw_damaged(path_, "a page number lies past the end of the file");
-    auto bytes = std::make_shared<std::vector<std::uint8_t>>(format_.page_size);
+void PageFile::read_page(std::uint32_t number, std::vector<std::uint8_t>& into) const {
     const auto at = static_cast<off_t>(static_cast<std::uint64_t>(number) * format_.page_size);
-    if (!read_fully(descriptor_, bytes->data(), bytes->size(), at)) {
+    if (!read_fully(descriptor_, into.data(), into.size(), at)) {
         throw_damaged(path_, "a page cannot be read");
     }
     ++pages_read_;
-    if (decoder_) decoder_->decode(number, *bytes);
-    return bytes;
+    if (decoder_) decoder_->decode(number, into);
 }
 
 }  // namespace qz::jet

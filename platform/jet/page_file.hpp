@@ -46,7 +46,7 @@ class PageFile {
     std::uint64_t pages_read() const { return pages_read_; }
 
   private:
-    PageBytes read_page(std::uint32_t number) const;
+    void read_page(std::uint32_t number, std::vector<std::uint8_t>& into) const;
 
     std::u16string path_;
     int descriptor_ = -1;
@@ -55,7 +55,7 @@ class PageFile {
     std::unique_ptr<crypto::PageDecoder> decoder_;
     PageBytes header_;
     // A small bounded cache: catalog pages are visited several times by one listing.
-    mutable std::unordered_map<std::uint32_t, PageBytes> cache_;
+    mutable std::unordered_map<std::uint32_t, std::shared_ptr<std::vector<std::uint8_t>>> cache_;
     mutable std::deque<std::uint32_t> cache_order_;
     mutable std::uint64_t pages_read_ = 0;
 };

@@ -1,7 +1,6 @@
 #include "platform/jet/table_definition.hpp"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "platform/jet/byte_view.hpp"
 #include "platform/jet/damage.hpp"
@@ -44,23 +43,33 @@ constexpr std::uint32_t max_indexes = 255;
 // A definition of 255 columns and as many indexes fits in far fewer pages than this.
 constexpr std::size_t max_definition_pages = 64;
 
-std::vector<std::uint8_t> definition_buffer(const PageFile& file, std::uint32_t first_page) {
-    std::vector<std::uint8_t> buffer;
-    std::unordered_set<std::uint32_t> seen;
+// The definition's bytes: its one page as read, or the pages of a longer chain joined (each next page
+// without its header).
+PageBytes definition_buffer(const PageFile& file, std::uint32_t first_page) {
+    PageBytes first;
+    std::shared_ptr<std::vector<std::uint8_t>> joined;
+    std::vector<std::uint32_t> seen;
     std::uint32_t number = first_page;
     while (number != 0) {
-        if (!seen.insert(number).second)
+        if (std::find(seen.begin(), seen.end(), number) != seen.end())
             throw_damaged(file.path(), "the pages of a table definition form a loop");
+        seen.push_back(number);
         if (seen.size() > max_definition_pages)
             throw_damaged(file.path(), "a table definition has too many pages");
         const PageBytes page = file.page(number);
         const ByteView view(*page, file.path());
         view.require((*page)[0] == table_definition_page_type, "a table definition page has the wrong type");
-        const std::size_t from = buffer.empty() ? 0 : page_header_size;
-        buffer.insert(buffer.end(), page->begin() + static_cast<std::ptrdiff_t>(from), page->end());
+        if (!first) {
+            first = page;
+        } else {
+            if (!joined) joined = std::make_shared<std::vector<std::uint8_t>>(*first);
+            joined->insert(joined->end(), page->begin() + static_cast<std::ptrdiff_t>(page_header_size),
+                           page->end());
+        }
         number = view.u32(next_page_offset);
     }
-    return buffer;
+    if (joined) return joined;
+    return first;
 }
 
 ColumnDescriptor parse_descriptor(const ByteView& d, const Layout& l, bool jet3) {
@@ -91,10 +100,10 @@ bool is_table_definition_page(const PageFile& file, std::uint32_t page) {
 TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_page) {
     const bool jet3 = file.format().jet3;
     const Layout& l = jet3 ? jet3_layout : jet4_layout;
-    const std::vector<std::uint8_t> buffer = definition_buffer(file, first_page);
-    const ByteView whole(buffer, file.path());
+    const PageBytes buffer = definition_buffer(file, first_page);
+    const ByteView whole(*buffer, file.path());
     const std::uint32_t total = whole.u32(total_length_offset);
-    whole.require(total >= l.first_section && total <= buffer.size(),
+    whole.require(total >= l.first_section && total <= buffer->size(),
                   "a table definition has a wrong length");
     // Every read below stays inside the stored length.
     const ByteView def = whole.sub(0, total);
