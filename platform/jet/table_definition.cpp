@@ -36,7 +36,6 @@ constexpr std::size_t page_header_size = 8;
 constexpr std::size_t total_length_offset = 0x08;
 constexpr std::size_t key_slots = 10;
 constexpr std::uint16_t unused_key_slot = 0xFFFF;
-constexpr std::uint16_t end_of_long_value_maps = 0xFFFF;
 // Sane caps on counts read from the file: the engine allows 255 columns and 32 indexes.
 constexpr std::uint32_t max_columns = 255;
 constexpr std::uint32_t max_indexes = 255;
