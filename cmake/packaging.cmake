@@ -51,6 +51,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/qz_odbc_accessConfig.cmake
 # The pkg-config file finds its prefix from its own place, so the tree can be installed under any prefix.
 set(qz_pkgconfig_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 file(RELATIVE_PATH qz_pkgconfig_to_prefix /${qz_pkgconfig_dir} /)
+string(REGEX REPLACE "/$" "" qz_pkgconfig_to_prefix "${qz_pkgconfig_to_prefix}")
 configure_file(packaging/qz_odbc_access.pc.in ${CMAKE_CURRENT_BINARY_DIR}/qz_odbc_access.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/qz_odbc_access.pc DESTINATION ${qz_pkgconfig_dir} COMPONENT development)
 
