@@ -1,14 +1,13 @@
 // The C interface over the two classes: every exception stops at this boundary and becomes an error number
 // and description; every text crosses it as UTF-8 in memory the caller frees with qz_free.
 
-#include "bindings/c/qz_odbc_access.h"
-
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
 
+#include "bindings/c/qz_odbc_access.h"
 #include "catalog/session/published_identities.hpp"
 #include "catalog/session/qz_cls_odbc_access.hpp"
 #include "catalog/session/qz_cls_regedit.hpp"
@@ -42,7 +41,8 @@ constexpr std::int32_t internal_error = 51;
 
 // An argument the interface cannot work with: a missing handle or a missing out-argument.
 qz::Error invalid_argument(std::u16string what) {
-    return qz::Error(qz::error_number::invalid_procedure_call, u"Invalid procedure call or argument: " + what);
+    return qz::Error(qz::error_number::invalid_procedure_call,
+                     u"Invalid procedure call or argument: " + what);
 }
 
 // A copy of `bytes` with a zero byte after them, in memory the caller frees with qz_free.
@@ -94,7 +94,8 @@ std::int32_t guarded(qz_error* error, Call&& call) noexcept {
 
 template <class Handle>
 Handle& require_handle(Handle* handle) {
-    if (handle == nullptr) throw qz::Error(qz::error_number::object_not_set, u"Object variable or With block variable not set");
+    if (handle == nullptr)
+        throw qz::Error(qz::error_number::object_not_set, u"Object variable or With block variable not set");
     return *handle;
 }
 
@@ -115,29 +116,31 @@ std::string_view counted_argument(const char* bytes, std::size_t length) {
     return bytes == nullptr ? std::string_view{} : std::string_view(bytes, length);
 }
 
-void store_text(const std::u16string& text, char** out) { *out = allocate_copy(qz::text::utf16_to_utf8(text)); }
+void store_text(const std::u16string& text, char** out) {
+    *out = allocate_copy(qz::text::utf16_to_utf8(text));
+}
 
 void store_counted(std::string_view bytes, char** out, std::size_t* length) {
     *out = allocate_copy(bytes);
     *length = bytes.size();
 }
 
-std::int32_t read_field(const qz_odbc_access* session, std::u16string qz::qz_cls_odbc_access::*field, char** value,
-                        qz_error* error) {
+std::int32_t read_field(const qz_odbc_access* session, std::u16string qz::qz_cls_odbc_access::*field,
+                        char** value, qz_error* error) {
     return guarded(error, [&] {
         const qz::qz_cls_odbc_access& s = require_handle(session).session;
         store_text(s.*field, &require_out(value, u"value"));
     });
 }
 
-std::int32_t write_field(qz_odbc_access* session, std::u16string qz::qz_cls_odbc_access::*field, const char* value,
-                         qz_error* error) {
+std::int32_t write_field(qz_odbc_access* session, std::u16string qz::qz_cls_odbc_access::*field,
+                         const char* value, qz_error* error) {
     return guarded(error, [&] { require_handle(session).session.*field = text_argument(value); });
 }
 
 // One listing that takes no argument.
-std::int32_t listing(qz_odbc_access* session, std::u16string (qz::qz_cls_odbc_access::*member)(), char** result,
-                     qz_error* error) {
+std::int32_t listing(qz_odbc_access* session, std::u16string (qz::qz_cls_odbc_access::*member)(),
+                     char** result, qz_error* error) {
     return guarded(error, [&] {
         char*& out = require_out(result, u"result");
         store_text((require_handle(session).session.*member)(), &out);
@@ -164,7 +167,9 @@ int32_t qz_odbc_access_create(qz_odbc_access** session, qz_error* error) {
 void qz_odbc_access_release(qz_odbc_access* session) { delete session; }
 
 int32_t qz_odbc_access_has_dbDao(const qz_odbc_access* session, int* has_database, qz_error* error) {
-    return guarded(error, [&] { require_out(has_database, u"has_database") = require_handle(session).session.dbDao ? 1 : 0; });
+    return guarded(error, [&] {
+        require_out(has_database, u"has_database") = require_handle(session).session.dbDao ? 1 : 0;
+    });
 }
 
 int32_t qz_odbc_access_set_dbDao(qz_odbc_access* session, const qz_odbc_access* from, qz_error* error) {
@@ -174,24 +179,53 @@ int32_t qz_odbc_access_set_dbDao(qz_odbc_access* session, const qz_odbc_access* 
     });
 }
 
-int32_t qz_odbc_access_get_strBanco(const qz_odbc_access* s, char** v, qz_error* e) { return read_field(s, &qz::qz_cls_odbc_access::strBanco, v, e); }
-int32_t qz_odbc_access_set_strBanco(qz_odbc_access* s, const char* v, qz_error* e) { return write_field(s, &qz::qz_cls_odbc_access::strBanco, v, e); }
-int32_t qz_odbc_access_get_strSep1(const qz_odbc_access* s, char** v, qz_error* e) { return read_field(s, &qz::qz_cls_odbc_access::strSep1, v, e); }
-int32_t qz_odbc_access_set_strSep1(qz_odbc_access* s, const char* v, qz_error* e) { return write_field(s, &qz::qz_cls_odbc_access::strSep1, v, e); }
-int32_t qz_odbc_access_get_strSep2(const qz_odbc_access* s, char** v, qz_error* e) { return read_field(s, &qz::qz_cls_odbc_access::strSep2, v, e); }
-int32_t qz_odbc_access_set_strSep2(qz_odbc_access* s, const char* v, qz_error* e) { return write_field(s, &qz::qz_cls_odbc_access::strSep2, v, e); }
-int32_t qz_odbc_access_get_strSep3(const qz_odbc_access* s, char** v, qz_error* e) { return read_field(s, &qz::qz_cls_odbc_access::strSep3, v, e); }
-int32_t qz_odbc_access_set_strSep3(qz_odbc_access* s, const char* v, qz_error* e) { return write_field(s, &qz::qz_cls_odbc_access::strSep3, v, e); }
-int32_t qz_odbc_access_get_strSep4(const qz_odbc_access* s, char** v, qz_error* e) { return read_field(s, &qz::qz_cls_odbc_access::strSep4, v, e); }
-int32_t qz_odbc_access_set_strSep4(qz_odbc_access* s, const char* v, qz_error* e) { return write_field(s, &qz::qz_cls_odbc_access::strSep4, v, e); }
-int32_t qz_odbc_access_get_strSep5(const qz_odbc_access* s, char** v, qz_error* e) { return read_field(s, &qz::qz_cls_odbc_access::strSep5, v, e); }
-int32_t qz_odbc_access_set_strSep5(qz_odbc_access* s, const char* v, qz_error* e) { return write_field(s, &qz::qz_cls_odbc_access::strSep5, v, e); }
-int32_t qz_odbc_access_get_strSep6(const qz_odbc_access* s, char** v, qz_error* e) { return read_field(s, &qz::qz_cls_odbc_access::strSep6, v, e); }
-int32_t qz_odbc_access_set_strSep6(qz_odbc_access* s, const char* v, qz_error* e) { return write_field(s, &qz::qz_cls_odbc_access::strSep6, v, e); }
+int32_t qz_odbc_access_get_strBanco(const qz_odbc_access* s, char** v, qz_error* e) {
+    return read_field(s, &qz::qz_cls_odbc_access::strBanco, v, e);
+}
+int32_t qz_odbc_access_set_strBanco(qz_odbc_access* s, const char* v, qz_error* e) {
+    return write_field(s, &qz::qz_cls_odbc_access::strBanco, v, e);
+}
+int32_t qz_odbc_access_get_strSep1(const qz_odbc_access* s, char** v, qz_error* e) {
+    return read_field(s, &qz::qz_cls_odbc_access::strSep1, v, e);
+}
+int32_t qz_odbc_access_set_strSep1(qz_odbc_access* s, const char* v, qz_error* e) {
+    return write_field(s, &qz::qz_cls_odbc_access::strSep1, v, e);
+}
+int32_t qz_odbc_access_get_strSep2(const qz_odbc_access* s, char** v, qz_error* e) {
+    return read_field(s, &qz::qz_cls_odbc_access::strSep2, v, e);
+}
+int32_t qz_odbc_access_set_strSep2(qz_odbc_access* s, const char* v, qz_error* e) {
+    return write_field(s, &qz::qz_cls_odbc_access::strSep2, v, e);
+}
+int32_t qz_odbc_access_get_strSep3(const qz_odbc_access* s, char** v, qz_error* e) {
+    return read_field(s, &qz::qz_cls_odbc_access::strSep3, v, e);
+}
+int32_t qz_odbc_access_set_strSep3(qz_odbc_access* s, const char* v, qz_error* e) {
+    return write_field(s, &qz::qz_cls_odbc_access::strSep3, v, e);
+}
+int32_t qz_odbc_access_get_strSep4(const qz_odbc_access* s, char** v, qz_error* e) {
+    return read_field(s, &qz::qz_cls_odbc_access::strSep4, v, e);
+}
+int32_t qz_odbc_access_set_strSep4(qz_odbc_access* s, const char* v, qz_error* e) {
+    return write_field(s, &qz::qz_cls_odbc_access::strSep4, v, e);
+}
+int32_t qz_odbc_access_get_strSep5(const qz_odbc_access* s, char** v, qz_error* e) {
+    return read_field(s, &qz::qz_cls_odbc_access::strSep5, v, e);
+}
+int32_t qz_odbc_access_set_strSep5(qz_odbc_access* s, const char* v, qz_error* e) {
+    return write_field(s, &qz::qz_cls_odbc_access::strSep5, v, e);
+}
+int32_t qz_odbc_access_get_strSep6(const qz_odbc_access* s, char** v, qz_error* e) {
+    return read_field(s, &qz::qz_cls_odbc_access::strSep6, v, e);
+}
+int32_t qz_odbc_access_set_strSep6(qz_odbc_access* s, const char* v, qz_error* e) {
+    return write_field(s, &qz::qz_cls_odbc_access::strSep6, v, e);
+}
 
-int32_t qz_odbc_access_connect(qz_odbc_access* session, const char* strDsn, const char* strUid, const char* strPwd,
-                               const char* strS1, const char* strS2, const char* strS3, const char* strS4,
-                               const char* strS5, const char* strS6, char** result, qz_error* error) {
+int32_t qz_odbc_access_connect(qz_odbc_access* session, const char* strDsn, const char* strUid,
+                               const char* strPwd, const char* strS1, const char* strS2, const char* strS3,
+                               const char* strS4, const char* strS5, const char* strS6, char** result,
+                               qz_error* error) {
     return guarded(error, [&] {
         qz::qz_cls_odbc_access& s = require_handle(session).session;
         char*& out = require_out(result, u"result");
@@ -203,7 +237,8 @@ int32_t qz_odbc_access_connect(qz_odbc_access* session, const char* strDsn, cons
     });
 }
 
-int32_t qz_odbc_access_get_tables(qz_odbc_access* session, const char* strTipo, char** result, qz_error* error) {
+int32_t qz_odbc_access_get_tables(qz_odbc_access* session, const char* strTipo, char** result,
+                                  qz_error* error) {
     return guarded(error, [&] {
         char*& out = require_out(result, u"result");
         store_text(require_handle(session).session.get_tables(text_argument(strTipo, u"tab")), &out);
@@ -214,12 +249,14 @@ int32_t qz_odbc_access_get_fields(qz_odbc_access* session, const char* strTable,
                                   char** result, qz_error* error) {
     return guarded(error, [&] {
         char*& out = require_out(result, u"result");
-        store_text(require_handle(session).session.get_fields(text_argument(strTable), text_argument(strPathFile)),
-                   &out);
+        store_text(
+            require_handle(session).session.get_fields(text_argument(strTable), text_argument(strPathFile)),
+            &out);
     });
 }
 
-int32_t qz_odbc_access_get_indexes(qz_odbc_access* session, const char* strTable, char** result, qz_error* error) {
+int32_t qz_odbc_access_get_indexes(qz_odbc_access* session, const char* strTable, char** result,
+                                   qz_error* error) {
     return guarded(error, [&] {
         char*& out = require_out(result, u"result");
         store_text(require_handle(session).session.get_indexes(text_argument(strTable)), &out);
@@ -234,7 +271,8 @@ int32_t qz_odbc_access_IsUTF8(const qz_odbc_access* session, const char* Text, s
                               int32_t lngReadSize, int* result, qz_error* error) {
     return guarded(error, [&] {
         int& out = require_out(result, u"result");
-        out = require_handle(session).session.IsUTF8(std::string(counted_argument(Text, Text_length)), lngReadSize)
+        out = require_handle(session).session.IsUTF8(std::string(counted_argument(Text, Text_length)),
+                                                     lngReadSize)
                   ? 1
                   : 0;
     });
@@ -246,8 +284,8 @@ int32_t qz_odbc_access_UTF16toUTF8(const qz_odbc_access* session, const char* Te
         char*& out = require_out(TextOut, u"TextOut");
         size_t& length = require_out(TextOut_length, u"TextOut_length");
         std::string bytes;
-        require_handle(session).session.UTF16toUTF8(qz::text::utf8_to_utf16(counted_argument(Text, Text_length)),
-                                                    bytes);
+        require_handle(session).session.UTF16toUTF8(
+            qz::text::utf8_to_utf16(counted_argument(Text, Text_length)), bytes);
         store_counted(bytes, &out, &length);
     });
 }
@@ -263,24 +301,24 @@ int32_t qz_odbc_access_UTF8toUTF16(const qz_odbc_access* session, const char* Te
     });
 }
 
-int32_t qz_odbc_access_UTF8_Encode(const qz_odbc_access* session, const char* Text, size_t Text_length, char** result,
-                                   size_t* result_length, qz_error* error) {
+int32_t qz_odbc_access_UTF8_Encode(const qz_odbc_access* session, const char* Text, size_t Text_length,
+                                   char** result, size_t* result_length, qz_error* error) {
     return guarded(error, [&] {
         char*& out = require_out(result, u"result");
         size_t& length = require_out(result_length, u"result_length");
-        const std::u16string encoded =
-            require_handle(session).session.UTF8_Encode(qz::text::utf8_to_utf16(counted_argument(Text, Text_length)));
+        const std::u16string encoded = require_handle(session).session.UTF8_Encode(
+            qz::text::utf8_to_utf16(counted_argument(Text, Text_length)));
         store_counted(qz::text::utf16_to_utf8(encoded), &out, &length);
     });
 }
 
-int32_t qz_odbc_access_Encode_UTF8(const qz_odbc_access* session, const char* astr, size_t astr_length, char** result,
-                                   size_t* result_length, qz_error* error) {
+int32_t qz_odbc_access_Encode_UTF8(const qz_odbc_access* session, const char* astr, size_t astr_length,
+                                   char** result, size_t* result_length, qz_error* error) {
     return guarded(error, [&] {
         char*& out = require_out(result, u"result");
         size_t& length = require_out(result_length, u"result_length");
-        const std::u16string encoded =
-            require_handle(session).session.Encode_UTF8(qz::text::utf8_to_utf16(counted_argument(astr, astr_length)));
+        const std::u16string encoded = require_handle(session).session.Encode_UTF8(
+            qz::text::utf8_to_utf16(counted_argument(astr, astr_length)));
         store_counted(qz::text::utf16_to_utf8(encoded), &out, &length);
     });
 }
@@ -307,8 +345,10 @@ int32_t qz_regedit_GetRegValue(const qz_regedit* reader, enum qz_T_KeyClasses Ke
                                const char* sKey, char** result, qz_error* error) {
     return guarded(error, [&] {
         char*& out = require_out(result, u"result");
-        const auto root = static_cast<qz::T_KeyClasses>(static_cast<std::uint32_t>(static_cast<std::int32_t>(KeyRoot)));
-        store_text(require_handle(reader).reader.GetRegValue(root, text_argument(Path), text_argument(sKey)), &out);
+        const auto root =
+            static_cast<qz::T_KeyClasses>(static_cast<std::uint32_t>(static_cast<std::int32_t>(KeyRoot)));
+        store_text(require_handle(reader).reader.GetRegValue(root, text_argument(Path), text_argument(sKey)),
+                   &out);
     });
 }
 

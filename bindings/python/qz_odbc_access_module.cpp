@@ -3,8 +3,8 @@
 // Text is str; byte strings (IsUTF8, UTF16toUTF8, UTF8toUTF16) are bytes. Where a published method fills a
 // by-reference TextOut argument, the Python method returns that value.
 
-#include <pybind11/pybind11.h>
 #include <pybind11/eval.h>
+#include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
 #include <cstdint>
@@ -49,7 +49,8 @@ void translate_error(std::exception_ptr raised) {
 }
 
 // A text field as a str property.
-void text_property(py::class_<qz_cls_odbc_access>& cls, const char* name, std::u16string qz_cls_odbc_access::*field) {
+void text_property(py::class_<qz_cls_odbc_access>& cls, const char* name,
+                   std::u16string qz_cls_odbc_access::*field) {
     cls.def_property(
         name, [field](const qz_cls_odbc_access& session) { return to_python(session.*field); },
         [field](qz_cls_odbc_access& session, const py::str& value) { session.*field = to_utf16(value); });
@@ -58,7 +59,8 @@ void text_property(py::class_<qz_cls_odbc_access>& cls, const char* name, std::u
 template <std::size_t count>
 py::dict dispatch_ids(const std::array<published::Member, count>& members) {
     py::dict ids;
-    for (const published::Member& member : members) ids[py::str(std::string(member.name))] = member.dispatch_id;
+    for (const published::Member& member : members)
+        ids[py::str(std::string(member.name))] = member.dispatch_id;
     return ids;
 }
 
@@ -66,8 +68,8 @@ void add_session_class(py::module_& module) {
     py::class_<engine::Database, std::shared_ptr<engine::Database>>(
         module, "Database", "An open database; sessions share one by assigning dbDao.");
 
-    py::class_<qz_cls_odbc_access> cls(module, "qz_cls_odbc_access",
-                                       "The catalog session: one open database, its path and six separators.");
+    py::class_<qz_cls_odbc_access> cls(
+        module, "qz_cls_odbc_access", "The catalog session: one open database, its path and six separators.");
     cls.def(py::init<>());
     cls.def_readwrite("dbDao", &qz_cls_odbc_access::dbDao, "The open database, or None.");
     text_property(cls, "strBanco", &qz_cls_odbc_access::strBanco);
@@ -82,9 +84,9 @@ void add_session_class(py::module_& module) {
         [](qz_cls_odbc_access& session, const py::str& strDsn, const py::str& strUid, const py::str& strPwd,
            const py::str& strS1, const py::str& strS2, const py::str& strS3, const py::str& strS4,
            const py::str& strS5, const py::str& strS6) {
-            return to_python(session.connect(to_utf16(strDsn), to_utf16(strUid), to_utf16(strPwd), to_utf16(strS1),
-                                             to_utf16(strS2), to_utf16(strS3), to_utf16(strS4), to_utf16(strS5),
-                                             to_utf16(strS6)));
+            return to_python(session.connect(to_utf16(strDsn), to_utf16(strUid), to_utf16(strPwd),
+                                             to_utf16(strS1), to_utf16(strS2), to_utf16(strS3),
+                                             to_utf16(strS4), to_utf16(strS5), to_utf16(strS6)));
         },
         py::arg("strDsn"), py::arg("strUid") = "", py::arg("strPwd") = "", py::arg("strS1") = "",
         py::arg("strS2") = "", py::arg("strS3") = "", py::arg("strS4") = "", py::arg("strS5") = "",
@@ -93,7 +95,9 @@ void add_session_class(py::module_& module) {
         "returns strBanco.");
     cls.def(
         "get_tables",
-        [](qz_cls_odbc_access& session, const py::str& strTipo) { return to_python(session.get_tables(to_utf16(strTipo))); },
+        [](qz_cls_odbc_access& session, const py::str& strTipo) {
+            return to_python(session.get_tables(to_utf16(strTipo)));
+        },
         py::arg("strTipo") = "tab", "\"tab\": ordinary tables; \"sys\": the others; \"\": all.");
     cls.def(
         "get_fields",
@@ -103,7 +107,9 @@ void add_session_class(py::module_& module) {
         py::arg("strTable"), py::arg("strPathFile"));
     cls.def(
         "get_indexes",
-        [](qz_cls_odbc_access& session, const py::str& strTable) { return to_python(session.get_indexes(to_utf16(strTable))); },
+        [](qz_cls_odbc_access& session, const py::str& strTable) {
+            return to_python(session.get_indexes(to_utf16(strTable)));
+        },
         py::arg("strTable"));
     cls.def("get_relations", [](qz_cls_odbc_access& session) { return to_python(session.get_relations()); });
     cls.def(
@@ -130,11 +136,15 @@ void add_session_class(py::module_& module) {
         py::arg("Text"), "The text the UTF-8 bytes stand for (the published TextOut).");
     cls.def(
         "UTF8_Encode",
-        [](const qz_cls_odbc_access& session, const py::str& Text) { return to_python(session.UTF8_Encode(to_utf16(Text))); },
+        [](const qz_cls_odbc_access& session, const py::str& Text) {
+            return to_python(session.UTF8_Encode(to_utf16(Text)));
+        },
         py::arg("Text"));
     cls.def(
         "Encode_UTF8",
-        [](const qz_cls_odbc_access& session, const py::str& astr) { return to_python(session.Encode_UTF8(to_utf16(astr))); },
+        [](const qz_cls_odbc_access& session, const py::str& astr) {
+            return to_python(session.Encode_UTF8(to_utf16(astr)));
+        },
         py::arg("astr"));
     cls.def("get_querys", [](qz_cls_odbc_access& session) { return to_python(session.get_querys()); });
     cls.def(
@@ -153,7 +163,8 @@ void add_registry_class(py::module_& module) {
     }
     key_classes.export_values();
 
-    py::class_<qz_cls_regedit>(module, "qz_cls_regedit", "Reads data-source entries of unixODBC's configuration.")
+    py::class_<qz_cls_regedit>(module, "qz_cls_regedit",
+                               "Reads data-source entries of unixODBC's configuration.")
         .def(py::init<>())
         .def(
             "GetRegValue",
@@ -171,8 +182,10 @@ void add_identities(py::module_& module) {
     module.attr("type_library_locale") = published::type_library_locale;
 
     py::dict class_ids;
-    class_ids[py::str(std::string(published::odbc_access::class_name))] = std::string(published::odbc_access::class_id);
-    class_ids[py::str(std::string(published::regedit::class_name))] = std::string(published::regedit::class_id);
+    class_ids[py::str(std::string(published::odbc_access::class_name))] =
+        std::string(published::odbc_access::class_id);
+    class_ids[py::str(std::string(published::regedit::class_name))] =
+        std::string(published::regedit::class_id);
     module.attr("class_ids") = class_ids;
 
     py::dict interface_ids;
@@ -183,7 +196,8 @@ void add_identities(py::module_& module) {
     module.attr("interface_ids") = interface_ids;
 
     py::dict ids;
-    ids[py::str(std::string(published::odbc_access::class_name))] = dispatch_ids(published::odbc_access::members);
+    ids[py::str(std::string(published::odbc_access::class_name))] =
+        dispatch_ids(published::odbc_access::members);
     ids[py::str(std::string(published::regedit::class_name))] = dispatch_ids(published::regedit::members);
     module.attr("dispatch_ids") = ids;
 

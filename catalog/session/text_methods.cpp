@@ -17,9 +17,7 @@ void qz_cls_odbc_access::UTF8toUTF16(const std::string& Text, std::u16string& Te
     text::UTF8toUTF16(Text, TextOut);
 }
 
-std::u16string qz_cls_odbc_access::UTF8_Encode(std::u16string Text) const {
-    return text::UTF8_Encode(Text);
-}
+std::u16string qz_cls_odbc_access::UTF8_Encode(std::u16string Text) const { return text::UTF8_Encode(Text); }
 
 std::u16string qz_cls_odbc_access::Encode_UTF8(const std::u16string& astr) const {
     return text::Encode_UTF8(astr);

@@ -17,30 +17,30 @@
 
 static int failures = 0;
 
-#define CHECK(condition)                                                             \
-    do {                                                                             \
-        if (!(condition)) {                                                          \
+#define CHECK(condition)                                                            \
+    do {                                                                            \
+        if (!(condition)) {                                                         \
             fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #condition); \
-            ++failures;                                                              \
-        }                                                                            \
+            ++failures;                                                             \
+        }                                                                           \
     } while (0)
 
 enum { skipped = 77 };
 
 /* Whether `text` (of `length` bytes) is exactly `expected` (of `expected_length` bytes). */
-static int same_bytes(const char *text, size_t length, const char *expected, size_t expected_length) {
+static int same_bytes(const char* text, size_t length, const char* expected, size_t expected_length) {
     return text != NULL && length == expected_length && memcmp(text, expected, length) == 0;
 }
 
 struct is_utf8_case {
-    const char *fault;
-    const char *bytes;
+    const char* fault;
+    const char* bytes;
     size_t length;
     int32_t read_size;
     int expected;
 };
 
-static void is_utf8_follows_the_lead_byte_pattern(qz_odbc_access *session) {
+static void is_utf8_follows_the_lead_byte_pattern(qz_odbc_access* session) {
     static const struct is_utf8_case cases[] = {
         {"an empty byte string is not UTF-8", "", 0, 2048, 0},
         {"a read size of 0 reads nothing", "\xC3\xA9", 2, 0, 0},
@@ -55,7 +55,8 @@ static void is_utf8_follows_the_lead_byte_pattern(qz_odbc_access *session) {
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         int result = -1;
         qz_error error = {0, NULL};
-        CHECK(qz_odbc_access_IsUTF8(session, cases[i].bytes, cases[i].length, cases[i].read_size, &result, &error) == 0);
+        CHECK(qz_odbc_access_IsUTF8(session, cases[i].bytes, cases[i].length, cases[i].read_size, &result,
+                                    &error) == 0);
         if (result != cases[i].expected) {
             fprintf(stderr, "IsUTF8: %s\n", cases[i].fault);
             ++failures;
@@ -68,12 +69,14 @@ static void is_utf8_follows_the_lead_byte_pattern(qz_odbc_access *session) {
     memset(long_text, 'a', sizeof long_text);
     long_text[2048] = '\xA9';
     int result = -1;
-    CHECK(qz_odbc_access_IsUTF8(session, long_text, sizeof long_text, 2048, &result, NULL) == 0 && result == 1);
-    CHECK(qz_odbc_access_IsUTF8(session, long_text, sizeof long_text, 2049, &result, NULL) == 0 && result == 0);
+    CHECK(qz_odbc_access_IsUTF8(session, long_text, sizeof long_text, 2048, &result, NULL) == 0 &&
+          result == 1);
+    CHECK(qz_odbc_access_IsUTF8(session, long_text, sizeof long_text, 2049, &result, NULL) == 0 &&
+          result == 0);
 }
 
-static void byte_strings_keep_exact_counts(qz_odbc_access *session) {
-    char *out = NULL;
+static void byte_strings_keep_exact_counts(qz_odbc_access* session) {
+    char* out = NULL;
     size_t length = 0;
     /* U+0000 in the middle is converted like any other unit. */
     CHECK(qz_odbc_access_UTF16toUTF8(session, "a\0b", 3, &out, &length, NULL) == 0);
@@ -94,8 +97,8 @@ static void byte_strings_keep_exact_counts(qz_odbc_access *session) {
     qz_free(out);
 }
 
-static void encoders_write_one_character_per_byte(qz_odbc_access *session) {
-    char *out = NULL;
+static void encoders_write_one_character_per_byte(qz_odbc_access* session) {
+    char* out = NULL;
     size_t length = 0;
     /* U+00E9 is C3 A9, read back through Windows-1252 as U+00C3 U+00A9. */
     CHECK(qz_odbc_access_UTF8_Encode(session, "\xC3\xA9", 2, &out, &length, NULL) == 0);
@@ -121,11 +124,11 @@ static void encoders_write_one_character_per_byte(qz_odbc_access *session) {
     qz_free(out);
 }
 
-static void encode_utf8_takes_at_most_32766_units(qz_odbc_access *session) {
+static void encode_utf8_takes_at_most_32766_units(qz_odbc_access* session) {
     enum { longest = 32766 };
-    char *text = malloc(longest + 1);
+    char* text = malloc(longest + 1);
     memset(text, 'x', longest + 1);
-    char *out = NULL;
+    char* out = NULL;
     size_t length = 0;
     CHECK(qz_odbc_access_Encode_UTF8(session, text, longest, &out, &length, NULL) == 0 && length == longest);
     qz_free(out);
@@ -139,8 +142,8 @@ static void encode_utf8_takes_at_most_32766_units(qz_odbc_access *session) {
     free(text);
 }
 
-static void fields_keep_utf8_text(qz_odbc_access *session) {
-    char *value = NULL;
+static void fields_keep_utf8_text(qz_odbc_access* session) {
+    char* value = NULL;
     CHECK(qz_odbc_access_set_strSep1(session, "\xE2\x86\x92|", NULL) == 0);
     CHECK(qz_odbc_access_get_strSep1(session, &value, NULL) == 0 && strcmp(value, "\xE2\x86\x92|") == 0);
     qz_free(value);
@@ -152,12 +155,13 @@ static void fields_keep_utf8_text(qz_odbc_access *session) {
     CHECK(qz_odbc_access_has_dbDao(session, &has, NULL) == 0 && has == 0);
 }
 
-static void failures_return_number_and_description(qz_odbc_access *session) {
+static void failures_return_number_and_description(qz_odbc_access* session) {
     qz_error error = {0, NULL};
-    char *result = NULL;
+    char* result = NULL;
     /* The same error serves several calls; each frees the description the last one left. */
     CHECK(qz_odbc_access_get_tables(session, NULL, &result, &error) == 91);
-    CHECK(error.number == 91 && strcmp(error.description, "Object variable or With block variable not set") == 0);
+    CHECK(error.number == 91 &&
+          strcmp(error.description, "Object variable or With block variable not set") == 0);
     CHECK(qz_odbc_access_get_relations(NULL, &result, &error) == 91);
     CHECK(qz_odbc_access_get_querys(session, NULL, &error) == 5);
     CHECK(error.number == 5 && error.description != NULL);
@@ -169,7 +173,7 @@ static void failures_return_number_and_description(qz_odbc_access *session) {
 
 /* A system data source named in an odbc.ini the test writes is resolved by the registry reader and by
  * connect, which stores the path even when the open then fails. */
-static void data_source_names_resolve_through_odbc_ini(qz_odbc_access *session) {
+static void data_source_names_resolve_through_odbc_ini(qz_odbc_access* session) {
     char folder[] = "/tmp/qz_c_interface_XXXXXX";
     if (mkdtemp(folder) == NULL) {
         CHECK(!"mkdtemp");
@@ -177,7 +181,7 @@ static void data_source_names_resolve_through_odbc_ini(qz_odbc_access *session) 
     }
     char ini_path[sizeof folder + 16];
     snprintf(ini_path, sizeof ini_path, "%s/odbc.ini", folder);
-    FILE *ini = fopen(ini_path, "w");
+    FILE* ini = fopen(ini_path, "w");
     CHECK(ini != NULL);
     if (ini == NULL) return;
     fprintf(ini, "[qz_demo]\nDBQ=%s/missing.mdb\n", folder);
@@ -186,22 +190,23 @@ static void data_source_names_resolve_through_odbc_ini(qz_odbc_access *session) 
 
     char expected[sizeof folder + 16];
     snprintf(expected, sizeof expected, "%s/missing.mdb", folder);
-    qz_regedit *reader = NULL;
+    qz_regedit* reader = NULL;
     CHECK(qz_regedit_create(&reader, NULL) == 0);
-    char *value = NULL;
-    CHECK(qz_regedit_GetRegValue(reader, qz_HKEY_LOCAL_MACHINE, "SOFTWARE\\ODBC\\ODBC.INI\\qz_demo", "DBQ", &value,
-                                 NULL) == 0);
+    char* value = NULL;
+    CHECK(qz_regedit_GetRegValue(reader, qz_HKEY_LOCAL_MACHINE, "SOFTWARE\\ODBC\\ODBC.INI\\qz_demo", "DBQ",
+                                 &value, NULL) == 0);
     CHECK(value != NULL && strcmp(value, expected) == 0);
     qz_free(value);
-    CHECK(qz_regedit_GetRegValue(reader, qz_HKEY_USERS, "SOFTWARE\\ODBC\\ODBC.INI\\qz_demo", "DBQ", &value, NULL) == 0);
+    CHECK(qz_regedit_GetRegValue(reader, qz_HKEY_USERS, "SOFTWARE\\ODBC\\ODBC.INI\\qz_demo", "DBQ", &value,
+                                 NULL) == 0);
     CHECK(value != NULL && strcmp(value, "") == 0);
     qz_free(value);
     qz_regedit_release(reader);
 
     qz_error error = {0, NULL};
-    char *result = NULL;
-    CHECK(qz_odbc_access_connect(session, "qz_demo", NULL, NULL, "|", NULL, NULL, NULL, NULL, NULL, &result, &error) !=
-          0);
+    char* result = NULL;
+    CHECK(qz_odbc_access_connect(session, "qz_demo", NULL, NULL, "|", NULL, NULL, NULL, NULL, NULL, &result,
+                                 &error) != 0);
     CHECK(error.description != NULL && strstr(error.description, "missing.mdb") != NULL);
     CHECK(result == NULL);
     CHECK(qz_odbc_access_get_strBanco(session, &value, NULL) == 0 && strcmp(value, expected) == 0);
@@ -215,14 +220,14 @@ static void data_source_names_resolve_through_odbc_ini(qz_odbc_access *session) 
 }
 
 /* Whether the listing call succeeded and its text contains `part`; frees the text. */
-static int listing_contains(int32_t status, char *text, const char *part) {
+static int listing_contains(int32_t status, char* text, const char* part) {
     const int found = status == 0 && text != NULL && strstr(text, part) != NULL;
     qz_free(text);
     return found;
 }
 
 static int session_on_fixture(void) {
-    const char *folder = getenv("QZ_FIXTURES");
+    const char* folder = getenv("QZ_FIXTURES");
     if (folder == NULL || *folder == '\0') folder = QZ_DEFAULT_FIXTURES;
     char path[4096];
     snprintf(path, sizeof path, "%s/jackcess/V2003/queryTestV2003.mdb", folder);
@@ -232,11 +237,12 @@ static int session_on_fixture(void) {
         return skipped;
     }
 
-    qz_odbc_access *session = NULL;
+    qz_odbc_access* session = NULL;
     CHECK(qz_odbc_access_create(&session, NULL) == 0);
     qz_error error = {0, NULL};
-    char *text = NULL;
-    const int32_t opened = qz_odbc_access_connect(session, path, "", "", "|", ";", "=", ",", "&", ":", &text, &error);
+    char* text = NULL;
+    const int32_t opened =
+        qz_odbc_access_connect(session, path, "", "", "|", ";", "=", ",", "&", ":", &text, &error);
     if (opened == 3343) {
         printf("SKIPPED: the reader cannot open %s yet (%s)\n", path, error.description);
         qz_error_clear(&error);
@@ -247,7 +253,8 @@ static int session_on_fixture(void) {
     qz_free(text);
 
     CHECK(listing_contains(qz_odbc_access_get_tables(session, NULL, &text, NULL), text, "name=Table1;"));
-    CHECK(listing_contains(qz_odbc_access_get_tables(session, "sys", &text, NULL), text, "name=MSysObjects;"));
+    CHECK(
+        listing_contains(qz_odbc_access_get_tables(session, "sys", &text, NULL), text, "name=MSysObjects;"));
     CHECK(listing_contains(qz_odbc_access_get_fields(session, "Table1", NULL, &text, NULL), text, "name="));
     CHECK(listing_contains(qz_odbc_access_get_fields(session, "No such table", NULL, &text, NULL), text,
                            "Tabela n\xC3\xA3o encotrada !"));
@@ -256,19 +263,20 @@ static int session_on_fixture(void) {
     CHECK(qz_odbc_access_get_relations(session, &text, NULL) == 0);
     qz_free(text);
     CHECK(listing_contains(qz_odbc_access_get_querys(session, &text, NULL), text, "name=SelectQuery;"));
-    CHECK(listing_contains(qz_odbc_access_get_fields_query(session, "SelectQuery", &text, NULL), text, "name="));
+    CHECK(listing_contains(qz_odbc_access_get_fields_query(session, "SelectQuery", &text, NULL), text,
+                           "name="));
     CHECK(listing_contains(qz_odbc_access_get_fields_query(session, "No such query", &text, NULL), text,
                            "Query n\xC3\xA3o encotrada !"));
 
     /* A second session shares the database and keeps it after the first is released. */
-    qz_odbc_access *sharer = NULL;
+    qz_odbc_access* sharer = NULL;
     CHECK(qz_odbc_access_create(&sharer, NULL) == 0);
     CHECK(qz_odbc_access_set_dbDao(sharer, session, NULL) == 0);
     CHECK(qz_odbc_access_set_strSep1(sharer, "|", NULL) == 0);
 
     /* A failed connect leaves the open database in place. */
-    CHECK(qz_odbc_access_connect(session, "/nonexistent/folder/x.mdb", NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,
-                                 &text, &error) != 0);
+    CHECK(qz_odbc_access_connect(session, "/nonexistent/folder/x.mdb", NULL, NULL, NULL, NULL, NULL, NULL,
+                                 NULL, NULL, &text, &error) != 0);
     int has = 0;
     CHECK(qz_odbc_access_has_dbDao(session, &has, NULL) == 0 && has == 1);
     qz_odbc_access_release(session);
@@ -280,7 +288,7 @@ static int session_on_fixture(void) {
 }
 
 static int methods_without_database(void) {
-    qz_odbc_access *session = NULL;
+    qz_odbc_access* session = NULL;
     CHECK(qz_odbc_access_create(&session, NULL) == 0 && session != NULL);
     is_utf8_follows_the_lead_byte_pattern(session);
     byte_strings_keep_exact_counts(session);
@@ -293,7 +301,7 @@ static int methods_without_database(void) {
     return failures == 0 ? 0 : 1;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     if (argc == 2 && strcmp(argv[1], "text") == 0) return methods_without_database();
     if (argc == 2 && strcmp(argv[1], "fixture") == 0) return session_on_fixture();
     fprintf(stderr, "usage: %s text|fixture\n", argv[0]);

@@ -1,8 +1,7 @@
 // Uses the installed C++ classes: the text methods work without a database, a listing without one raises.
 #include <catalog/session/qz_cls_odbc_access.hpp>
-#include <platform/error.hpp>
-
 #include <iostream>
+#include <platform/error.hpp>
 
 int main() {
     qz::qz_cls_odbc_access session;
