@@ -6,7 +6,7 @@
 namespace qz::jet {
 
 class AccessFileEngine final : public engine::DBEngine {
-public:
+  public:
     std::shared_ptr<engine::Database> OpenDatabase(const std::u16string& name, bool exclusive, bool read_only,
                                                    const std::u16string& connect) override;
 };

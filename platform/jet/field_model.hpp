@@ -1,0 +1,54 @@
+#pragma once
+// The values the engine reports for a table's fields and indexes, derived from the column descriptors, the
+// index entries and the stored properties (the choices of the port page where the evidence is unsure).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "catalog/session/engine.hpp"
+#include "platform/jet/catalog.hpp"
+#include "platform/jet/table_definition.hpp"
+
+namespace qz::jet {
+
+struct PropertyValue {
+    std::u16string name;
+    engine::Variant value;
+};
+
+struct FieldModel {
+    std::u16string name;
+    std::int16_t type = 0;
+    std::int32_t size = 0;
+    std::int32_t attributes = 0;
+    std::int32_t collating_order = 0;
+    std::int16_t ordinal_position = 0;
+    engine::Variant default_value;
+    bool required = false;
+    bool allow_zero_length = false;
+    std::vector<PropertyValue> properties;
+};
+
+struct IndexModel {
+    std::u16string name;
+    bool primary = false;
+    bool unique = false;
+    bool foreign = false;
+    bool required = false;
+    bool ignore_nulls = false;
+    std::u16string fields;  // "+Name;-Name"
+};
+
+// The columns the engine lists, in descriptor order: the hidden version-history column of an append-only
+// Memo is left out.
+std::vector<const ColumnDescriptor*> listed_columns(const TableDefinition& table);
+// The logical indexes the engine lists, by index number: the primary-side entries of relationships left out.
+std::vector<const LogicalIndex*> listed_indexes(const TableDefinition& table);
+
+// `column_properties` is the column's map from the table's LvProp, or null when it has none.
+FieldModel field_model(const Catalog& catalog, const ColumnDescriptor& column,
+                       const PropertyMap* column_properties);
+IndexModel index_model(const PageFile& file, const TableDefinition& table, const LogicalIndex& index);
+
+}  // namespace qz::jet

@@ -1,0 +1,246 @@
+#include "platform/jet/file_database.hpp"
+
+#include <algorithm>
+#include <functional>
+#include <limits>
+#include <optional>
+
+#include "platform/error.hpp"
+#include "platform/jet/field_model.hpp"
+#include "platform/jet/name_match.hpp"
+
+namespace qz::jet {
+namespace {
+
+// Rebuilding the output fields of saved queries is not done by this reader; asking for them says so.
+constexpr std::int32_t operation_not_supported = 3251;
+constexpr std::uint8_t complex_type = 0x12;  // file type code of attachment and multi-value columns
+
+// Table attribute bits the engine reports (port page, "Catalog values").
+constexpr std::uint32_t system_flags = 0x80000002;
+constexpr std::uint32_t hidden_flag = 0x00000008;
+constexpr std::int64_t hidden_attribute = 0x00000001;
+constexpr std::int64_t attached_table = 0x40000000, attach_exclusive = 0x00010000;
+constexpr std::int64_t attached_odbc = 0x20000000, attach_save_password = 0x00020000;
+
+template <class T>
+class IndexedCollection final : public engine::Collection<T> {
+  public:
+    using Make = std::function<std::unique_ptr<T>(std::size_t)>;
+    IndexedCollection(std::size_t count, Make make) : count_(count), make_(std::move(make)) {}
+
+    std::int16_t Count() const override {
+        return static_cast<std::int16_t>(
+            std::min<std::size_t>(count_, std::numeric_limits<std::int16_t>::max()));
+    }
+    std::unique_ptr<T> Item(std::int16_t position) const override {
+        if (position < 0 || static_cast<std::size_t>(position) >= count_) {
+            throw Error(error_number::item_not_found, u"Item not found in this collection.");
+        }
+        return make_(static_cast<std::size_t>(position));
+    }
+
+  private:
+    std::size_t count_;
+    Make make_;
+};
+
+class FileProperty final : public engine::Property {
+  public:
+    explicit FileProperty(PropertyValue value) : value_(std::move(value)) {}
+    std::u16string Name() const override { return value_.name; }
+    engine::Variant Value() const override { return value_.value; }
+
+  private:
+    PropertyValue value_;
+};
+
+class FileField final : public engine::Field {
+  public:
+    FileField(FieldModel model, std::u16string foreign_name)
+        : model_(std::move(model)), foreign_name_(std::move(foreign_name)) {}
+    std::u16string Name() const override { return model_.name; }
+    std::int16_t Type() const override { return model_.type; }
+    std::int32_t Size() const override { return model_.size; }
+    std::int32_t Attributes() const override { return model_.attributes; }
+    std::int32_t CollatingOrder() const override { return model_.collating_order; }
+    std::int16_t OrdinalPosition() const override { return model_.ordinal_position; }
+    engine::Variant DefaultValue() const override { return model_.default_value; }
+    bool Required() const override { return model_.required; }
+    bool AllowZeroLength() const override { return model_.allow_zero_length; }
+    std::u16string ForeignName() const override { return foreign_name_; }
+    std::unique_ptr<engine::Collection<engine::Property>> Properties() const override {
+        auto properties = std::make_shared<std::vector<PropertyValue>>(model_.properties);
+        return std::make_unique<IndexedCollection<engine::Property>>(
+            properties->size(),
+            [properties](std::size_t i) { return std::make_unique<FileProperty>((*properties)[i]); });
+    }
+
+  private:
+    FieldModel model_;
+    std::u16string foreign_name_;
+};
+
+class FileIndex final : public engine::Index {
+  public:
+    explicit FileIndex(IndexModel model) : model_(std::move(model)) {}
+    std::u16string Name() const override { return model_.name; }
+    bool Primary() const override { return model_.primary; }
+    bool Unique() const override { return model_.unique; }
+    bool Foreign() const override { return model_.foreign; }
+    bool Clustered() const override { return false; }  // Jet and ACE have no clustered indexes
+    bool Required() const override { return model_.required; }
+    bool IgnoreNulls() const override { return model_.ignore_nulls; }
+    std::u16string Fields() const override { return model_.fields; }
+
+  private:
+    IndexModel model_;
+};
+
+// One table's definition as a field or index collection reads it: parsed once per collection, its
+// properties only when a field is fetched.
+struct TableReading {
+    TableSource source;
+    TableDefinition definition;
+    std::optional<std::vector<PropertyMap>> properties;
+
+    explicit TableReading(TableSource from)
+        : source(std::move(from)), definition(source.catalog->definition(source)) {}
+
+    // The column's stored properties; a multi-value column adds those of its flat table's value column.
+    std::optional<PropertyMap> column_properties(const ColumnDescriptor& column) {
+        if (!properties) properties = source.catalog->properties(*source.object);
+        std::optional<PropertyMap> found;
+        for (const auto& map : *properties) {
+            if (!map.name.empty() && same_name(map.name, column.name)) found = map;
+        }
+        if (column.type != complex_type) return found;
+        for (auto& entry : source.catalog->multi_value_properties(column.complex_id)) {
+            if (!found) found = PropertyMap{column.name, {}};
+            const bool present =
+                std::any_of(found->entries.begin(), found->entries.end(),
+                            [&](const PropertyEntry& e) { return same_name(e.name, entry.name); });
+            if (!present) found->entries.push_back(std::move(entry));
+        }
+        return found;
+    }
+};
+
+class FileTableDef final : public engine::TableDef {
+  public:
+    FileTableDef(std::shared_ptr<const Catalog> catalog, const CatalogObject* object)
+        : catalog_(std::move(catalog)), object_(object) {}
+    std::u16string Name() const override { return object_->name; }
+    std::int32_t Attributes() const override {
+        const std::uint32_t flags = object_->flags;
+        std::int64_t value = 0;
+        if (object_->type == object_type::linked_table) {
+            value = attached_table | (flags & attach_exclusive);
+        } else if (object_->type == object_type::odbc_table) {
+            value = attached_odbc | (flags & attach_save_password);
+        } else {
+            value = (flags & system_flags) | ((flags & hidden_flag) != 0 ? hidden_attribute : 0);
+        }
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    }
+    engine::OleDate DateCreated() const override { return {object_->date_create}; }
+    engine::OleDate LastUpdated() const override { return {object_->date_update}; }
+    std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
+        auto reading = std::make_shared<TableReading>(catalog_->source_of(*object_));
+        auto columns = listed_columns(reading->definition);
+        return std::make_unique<IndexedCollection<engine::Field>>(
+            columns.size(), [reading, columns](std::size_t i) {
+                const ColumnDescriptor& column = *columns[i];
+                const std::optional<PropertyMap> properties = reading->column_properties(column);
+                return std::make_unique<FileField>(
+                    field_model(*reading->source.catalog, column, properties ? &*properties : nullptr), u"");
+            });
+    }
+    std::unique_ptr<engine::Collection<engine::Index>> Indexes() const override {
+        auto reading = std::make_shared<TableReading>(catalog_->source_of(*object_));
+        auto indexes = listed_indexes(reading->definition);
+        return std::make_unique<IndexedCollection<engine::Index>>(
+            indexes.size(), [reading, indexes](std::size_t i) {
+                return std::make_unique<FileIndex>(
+                    index_model(reading->source.catalog->file(), reading->definition, *indexes[i]));
+            });
+    }
+
+  private:
+    std::shared_ptr<const Catalog> catalog_;
+    const CatalogObject* object_;
+};
+
+class FileQueryDef final : public engine::QueryDef {
+  public:
+    FileQueryDef(std::shared_ptr<const Catalog> catalog, const CatalogObject* object)
+        : catalog_(std::move(catalog)), object_(object) {}
+    std::u16string Name() const override { return object_->name; }
+    engine::OleDate DateCreated() const override { return {object_->date_create}; }
+    engine::OleDate LastUpdated() const override { return {object_->date_update}; }
+    std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
+        throw Error(operation_not_supported, u"Operation is not supported for this type of object.");
+    }
+
+  private:
+    std::shared_ptr<const Catalog> catalog_;  // keeps the object's row alive
+    const CatalogObject* object_;
+};
+
+class FileRelation final : public engine::Relation {
+  public:
+    explicit FileRelation(RelationshipModel model) : model_(std::move(model)) {}
+    std::u16string Name() const override { return model_.name; }
+    std::u16string Table() const override { return model_.table; }
+    std::u16string ForeignTable() const override { return model_.foreign_table; }
+    std::int32_t Attributes() const override { return model_.attributes; }
+    std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
+        auto pairs = std::make_shared<std::vector<RelationshipModel::Pair>>(model_.fields);
+        return std::make_unique<IndexedCollection<engine::Field>>(pairs->size(), [pairs](std::size_t i) {
+            FieldModel field;
+            field.name = (*pairs)[i].name;
+            field.default_value = std::u16string{};
+            return std::make_unique<FileField>(std::move(field), (*pairs)[i].foreign_name);
+        });
+    }
+
+  private:
+    RelationshipModel model_;
+};
+
+class FileDatabase final : public engine::Database {
+  public:
+    explicit FileDatabase(std::shared_ptr<const Catalog> catalog) : catalog_(std::move(catalog)) {}
+
+    std::unique_ptr<engine::Collection<engine::TableDef>> TableDefs() const override {
+        auto tables = catalog_->tables();
+        return std::make_unique<IndexedCollection<engine::TableDef>>(
+            tables.size(), [catalog = catalog_, tables](std::size_t i) {
+                return std::make_unique<FileTableDef>(catalog, tables[i]);
+            });
+    }
+    std::unique_ptr<engine::Collection<engine::QueryDef>> QueryDefs() const override {
+        auto queries = catalog_->queries();
+        return std::make_unique<IndexedCollection<engine::QueryDef>>(
+            queries.size(), [catalog = catalog_, queries](std::size_t i) {
+                return std::make_unique<FileQueryDef>(catalog, queries[i]);
+            });
+    }
+    std::unique_ptr<engine::Collection<engine::Relation>> Relations() const override {
+        auto relations = std::make_shared<std::vector<RelationshipModel>>(catalog_->relationships());
+        return std::make_unique<IndexedCollection<engine::Relation>>(
+            relations->size(),
+            [relations](std::size_t i) { return std::make_unique<FileRelation>((*relations)[i]); });
+    }
+
+  private:
+    std::shared_ptr<const Catalog> catalog_;
+};
+
+}  // namespace
+
+std::shared_ptr<engine::Database> make_file_database(std::shared_ptr<const Catalog> catalog) {
+    return std::make_shared<FileDatabase>(std::move(catalog));
+}
+
+}  // namespace qz::jet

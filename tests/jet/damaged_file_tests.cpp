@@ -1,0 +1,167 @@
+// Damaged, truncated and foreign files, built in memory: each must give 3049 or 3343 (or a path error),
+// never a crash, a hang or unbounded memory.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <functional>
+
+#include "jet/reader_test_files.hpp"
+#include "platform/error.hpp"
+#include "platform/jet/access_file_engine.hpp"
+#include "platform/jet/data_page.hpp"
+#include "platform/jet/long_value.hpp"
+#include "platform/jet/page_file.hpp"
+#include "platform/jet/table_definition.hpp"
+
+namespace qz::jet {
+namespace {
+
+using test::Bytes;
+using test::put16;
+using test::put32;
+
+std::int32_t error_number_of(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+std::int32_t open_error(const std::u16string& path) {
+    return error_number_of([&] { AccessFileEngine().OpenDatabase(path, false, true, u";pwd="); });
+}
+
+Bytes text_bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+// A Jet 4 table definition page claiming `columns` columns within `total` bytes.
+Bytes jet4_definition(std::uint16_t columns, std::uint32_t total, std::uint32_t next_page = 0) {
+    Bytes page(4096, 0);
+    page[0] = 0x02;
+    page[1] = 0x01;
+    put32(page, 4, next_page);
+    put32(page, 0x08, total);
+    page[0x28] = 0x4E;
+    put16(page, 0x2D, columns);
+    return page;
+}
+
+struct DamagedFile {
+    const char* fault;
+    std::vector<Bytes> pages;
+    std::int32_t expected;
+};
+
+TEST(DamagedFile, EachDamageGivesItsErrorNumberInsteadOfACrash) {
+    Bytes ace_name_on_jet4 = test::header_page(2);
+    ace_name_on_jet4[0x14] = 0x01;
+    Bytes unknown_version = test::header_page(1);
+    unknown_version[0x14] = 0x07;
+    Bytes short_header = test::header_page(1);
+    short_header.resize(100);
+    const Bytes header = test::header_page(1);
+    const Bytes empty_page(4096, 0);
+    const std::vector<DamagedFile> cases = {
+        {"a header shorter than its signature is not taken for a database",
+         {Bytes(10, 0)},
+         error_number::unrecognized_format},
+        {"a text file is not taken for a database",
+         {text_bytes("Standard text, not a database at all")},
+         error_number::unrecognized_format},
+        {"an unknown format version is refused", {unknown_version}, error_number::unrecognized_format},
+        {"an ACE engine name with a Jet 4 version byte is refused",
+         {ace_name_on_jet4},
+         error_number::unrecognized_format},
+        {"a header page cut short is reported as damage", {short_header}, error_number::database_damaged},
+        {"a catalog page past the end of the file is not read", {header}, error_number::database_damaged},
+        {"a catalog page of the wrong kind is refused",
+         {header, empty_page, empty_page},
+         error_number::database_damaged},
+        {"a definition claiming more columns than its page holds is refused",
+         {header, empty_page, jet4_definition(200, 0x60)},
+         error_number::database_damaged},
+        {"a definition longer than its pages is refused",
+         {header, empty_page, jet4_definition(1, 9000)},
+         error_number::database_damaged},
+        {"definition pages that point at each other are not followed forever",
+         {header, empty_page, jet4_definition(1, 0x60, 2)},
+         error_number::database_damaged},
+    };
+    for (const auto& c : cases) {
+        test::TemporaryDatabase file("damaged.mdb", c.pages);
+        EXPECT_EQ(open_error(file.path()), c.expected) << c.fault;
+    }
+}
+
+TEST(DamagedFile, ALongValueChainThatLoopsIsDetected) {
+    // Page 3 holds one long-value chunk whose next pointer names itself.
+    Bytes chunk(40, 0xAB);
+    put32(chunk, 0, 3u << 8);
+    const Bytes empty_page(4096, 0);
+    test::TemporaryDatabase file(
+        "chain.mdb", {test::header_page(1), empty_page, empty_page, test::jet4_data_page(0, {chunk})});
+    const PageFile pages(file.path(), u"");
+    Bytes header(12, 0);
+    put32(header, 0, 1000);     // declared length, chain kind (top bits clear)
+    put32(header, 4, 3u << 8);  // first chunk: row 0 of page 3
+    EXPECT_EQ(error_number_of([&] { read_long_value(pages, header); }), error_number::database_damaged);
+
+    put32(header, 0, 0x3FFFFFFF);  // a length no catalog value has: refused before allocating it
+    EXPECT_EQ(error_number_of([&] { read_long_value(pages, header); }), error_number::database_damaged);
+}
+
+TEST(DamagedFile, RowPointersOutsideTheirPageAreRefused) {
+    Bytes stub(4, 0);
+    put32(stub, 0, 3u << 8);  // an overflow stub pointing at itself
+    const Bytes empty_page(4096, 0);
+    Bytes crowded = test::jet4_data_page(0, {});
+    put16(crowded, 0x0C, 3000);  // more row entries than the page can hold
+    test::TemporaryDatabase file("rows.mdb", {test::header_page(1), empty_page, empty_page,
+                                              test::jet4_data_page(0, {stub}, 0x4000), crowded});
+    const PageFile pages(file.path(), u"");
+    const std::vector<std::pair<const char*, std::function<void()>>> reads = {
+        {"overflow rows in a loop",
+         [&] {
+             read_row(pages, {3, 0});
+         }},
+        {"a row number the page does not hold",
+         [&] {
+             read_row(pages, {3, 5});
+         }},
+        {"a page number past the end of the file",
+         [&] {
+             read_row(pages, {99, 0});
+         }},
+        {"a row table larger than its page",
+         [&] {
+             read_row(pages, {4, 0});
+         }},
+        {"a page without rows",
+         [&] {
+             read_row(pages, {1, 0});
+         }},
+    };
+    for (const auto& [fault, read] : reads) {
+        EXPECT_EQ(error_number_of(read), error_number::database_damaged) << fault;
+    }
+}
+
+TEST(DatabasePath, PathFaultsGiveTheEngineNumbersWithoutBlocking) {
+    test::TemporaryDatabase file("present.mdb", {test::header_page(1)});
+    const std::filesystem::path folder = file.folder();
+    const std::filesystem::path pipe = folder / "pipe.mdb";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(open_error((folder / "absent.mdb").u16string()), error_number::file_not_found);
+    EXPECT_EQ(open_error((folder / "no-folder" / "absent.mdb").u16string()), error_number::invalid_path);
+    EXPECT_EQ(open_error((folder / "present.mdb" / "x.mdb").u16string()), error_number::invalid_path);
+    EXPECT_EQ(open_error(folder.u16string()), error_number::cannot_open_file) << "a folder is no database";
+    EXPECT_EQ(open_error(pipe.u16string()), error_number::cannot_open_file)
+        << "a named pipe must not block the open";
+    EXPECT_EQ(open_error(u"/dev/null"), error_number::cannot_open_file) << "a device is no database";
+    std::filesystem::remove(pipe);
+}
+
+}  // namespace
+}  // namespace qz::jet
