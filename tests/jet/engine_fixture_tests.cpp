@@ -23,8 +23,9 @@ using test::Json;
 
 std::string utf8(const std::u16string& text) { return text::utf16_to_utf8(text); }
 
-std::shared_ptr<engine::Database> open(const std::filesystem::path& file) {
-    return AccessFileEngine().OpenDatabase(file.u16string(), false, true, u";pwd=");
+std::shared_ptr<engine::Database> open(const std::filesystem::path& file, const std::string& password = "") {
+    return AccessFileEngine().OpenDatabase(file.u16string(), false, true,
+                                           u";pwd=" + text::utf8_to_utf16(password));
 }
 
 // Facts' names of the rows of `types` under `container`, in ParentIdName order.
@@ -114,7 +115,8 @@ TEST(FixtureCatalog, EveryFormatListsTheTablesFieldsAndIndexesOfTheFacts) {
     for (const auto& fixture : fixtures) {
         SCOPED_TRACE(fixture.file.string());
         const Json& facts = fixture.facts;
-        const auto database = open(fixture.file);
+        // Protected fixtures open with the password their facts were read with.
+        const auto database = open(fixture.file, facts["passwordUsed"].text);
         const auto tables = database->TableDefs();
         const std::set<std::string> flat = flat_tables(facts);
         std::vector<std::string> expected_names;
