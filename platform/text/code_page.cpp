@@ -4,8 +4,10 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <type_traits>
 
 #include "platform/error.hpp"
 
@@ -97,9 +99,22 @@ std::u16string decode_single_byte(std::string_view bytes, const char* charset, b
     }));
 }
 
+// Every Windows code page and UTF-8 agree with ASCII below 0x80. Most catalog text is ASCII, and opening
+// an iconv descriptor costs far more than converting a name, so such text is widened or narrowed directly.
+template <class Unit>
+bool is_ascii(std::basic_string_view<Unit> text) {
+    for (const Unit unit : text) {
+        if (static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<Unit>>(unit)) >= 0x80) return false;
+    }
+    return true;
+}
+
+std::u16string widen_ascii(std::string_view bytes) { return std::u16string(bytes.begin(), bytes.end()); }
+
 }  // namespace
 
 std::u16string utf8_to_utf16(std::string_view bytes) {
+    if (is_ascii(bytes)) return widen_ascii(bytes);
     Converter converter("UTF-16LE", "UTF-8");
     require(converter);
     return from_utf16le_bytes(converter.run(bytes, [](std::string_view, std::string& out) {
@@ -109,6 +124,7 @@ std::u16string utf8_to_utf16(std::string_view bytes) {
 }
 
 std::string utf16_to_utf8(std::u16string_view text) {
+    if (is_ascii(text)) return std::string(text.begin(), text.end());
     Converter converter("UTF-8", "UTF-16LE");
     require(converter);
     return converter.run(to_utf16le_bytes(text), [](std::string_view, std::string& out) {
@@ -118,6 +134,7 @@ std::string utf16_to_utf8(std::u16string_view text) {
 }
 
 std::u16string cp1252_to_utf16(std::string_view bytes) {
+    if (is_ascii(bytes)) return widen_ascii(bytes);
     return decode_single_byte(bytes, "CP1252", true);
 }
 
@@ -135,6 +152,7 @@ std::string utf16_to_cp1252(std::u16string_view text) {
 }
 
 std::u16string windows_code_page_to_utf16(std::string_view bytes, unsigned code_page) {
+    if (is_ascii(bytes)) return widen_ascii(bytes);
     const std::string charset = "CP" + std::to_string(code_page);
     Converter probe("UTF-16LE", charset.c_str());
     if (code_page == 1252 || !probe.valid()) return cp1252_to_utf16(bytes);
