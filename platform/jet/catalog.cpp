@@ -10,6 +10,7 @@
 #include "platform/jet/index_leaf_walk.hpp"
 #include "platform/jet/long_value.hpp"
 #include "platform/jet/name_match.hpp"
+#include "platform/jet/query_rows.hpp"
 #include "platform/jet/table_scan.hpp"
 #include "platform/text/code_page.hpp"
 
@@ -235,6 +236,14 @@ std::vector<PropertyEntry> Catalog::multi_value_properties(std::uint32_t complex
         }
     }
     return {};
+}
+
+const std::vector<query::QueryRow>& Catalog::query_rows() const {
+    if (!query_rows_) {
+        const std::optional<TableDefinition> table = system_table(u"MSysQueries");
+        query_rows_ = table ? read_query_rows(*file_, *table) : std::vector<query::QueryRow>{};
+    }
+    return *query_rows_;
 }
 
 std::vector<RelationshipModel> Catalog::relationships() const {

@@ -14,6 +14,7 @@
 #include "platform/jet/page_file.hpp"
 #include "platform/jet/property_blob.hpp"
 #include "platform/jet/table_definition.hpp"
+#include "platform/query/query_fields.hpp"
 
 namespace qz::jet {
 
@@ -74,6 +75,8 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     // The properties of the value column of a multi-value column's flat table, which the engine shows as the
     // multi-value column's own (reference 12.5); empty when there are none.
     std::vector<PropertyEntry> multi_value_properties(std::uint32_t complex_id) const;
+    // The rows of MSysQueries, every saved query's; read once, on first use.
+    const std::vector<query::QueryRow>& query_rows() const;
 
   private:
     Catalog(std::unique_ptr<PageFile> file, int link_depth);
@@ -100,6 +103,7 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     };
     mutable std::optional<std::map<std::uint32_t, ComplexRow>> complex_;
     mutable std::map<std::u16string, std::shared_ptr<const Catalog>> linked_;
+    mutable std::optional<std::vector<query::QueryRow>> query_rows_;
 };
 
 }  // namespace qz::jet

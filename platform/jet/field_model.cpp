@@ -10,10 +10,8 @@ namespace {
 
 // File type codes (reference 7.1).
 namespace file_type {
-constexpr std::uint8_t boolean = 0x01, byte = 0x02, integer = 0x03, long_integer = 0x04, currency = 0x05,
-                       single = 0x06, double_float = 0x07, date = 0x08, binary = 0x09, text = 0x0A,
-                       ole = 0x0B, memo = 0x0C, guid = 0x0F, decimal = 0x10, fixed_binary = 0x11,
-                       complex = 0x12, big_int = 0x13, date_extended = 0x14;
+constexpr std::uint8_t long_integer = 0x04, text = 0x0A, ole = 0x0B, memo = 0x0C, decimal = 0x10,
+                       fixed_binary = 0x11, complex = 0x12, big_int = 0x13, date_extended = 0x14;
 }
 
 // Column flags (reference 3.6).

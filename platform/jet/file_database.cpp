@@ -6,14 +6,13 @@
 #include <optional>
 
 #include "platform/error.hpp"
+#include "platform/jet/catalog_query_source.hpp"
 #include "platform/jet/field_model.hpp"
 #include "platform/jet/name_match.hpp"
 
 namespace qz::jet {
 namespace {
 
-// Rebuilding the output fields of saved queries is not done by this reader; asking for them says so.
-constexpr std::int32_t operation_not_supported = 3251;
 constexpr std::uint8_t complex_type = 0x12;  // file type code of attachment and multi-value columns
 
 // Table attribute bits the engine reports (port page, "Catalog values").
@@ -179,7 +178,9 @@ class FileQueryDef final : public engine::QueryDef {
     engine::OleDate DateCreated() const override { return {object_->date_create}; }
     engine::OleDate LastUpdated() const override { return {object_->date_update}; }
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
-        throw Error(operation_not_supported, u"Operation is not supported for this type of object.");
+        auto fields = std::make_shared<std::vector<FieldModel>>(saved_query_fields(catalog_, *object_));
+        return std::make_unique<IndexedCollection<engine::Field>>(
+            fields->size(), [fields](std::size_t i) { return std::make_unique<FileField>((*fields)[i], u""); });
     }
 
   private:

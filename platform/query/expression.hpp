@@ -36,6 +36,8 @@ struct Expression {
     std::vector<Expression> operands;
     std::shared_ptr<const SelectStatement> select;
     bool negated = false;
+    // Levels of the tree from this node down, those of `select` included; the parser bounds it.
+    std::size_t depth = 1;
 };
 
 // One source of a FROM clause: a table or saved query, or a nested SELECT with its alias.

@@ -40,4 +40,8 @@ void throw_too_complex(const std::u16string& query) {
     throw Error(query_error_number::too_complex, u"Query " + quoted(query) + u" is too complex.");
 }
 
+void throw_too_many_fields(const std::u16string& query) {
+    throw Error(query_error_number::too_many_fields, u"Too many fields defined in query " + quoted(query) + u".");
+}
+
 }  // namespace qz::query

@@ -13,6 +13,7 @@ inline constexpr std::int32_t input_not_found = 3078;
 inline constexpr std::int32_t ambiguous_field = 3079;
 inline constexpr std::int32_t undefined_function = 3085;
 inline constexpr std::int32_t circular_reference = 3103;
+inline constexpr std::int32_t too_many_fields = 3190;
 inline constexpr std::int32_t too_complex = 3360;
 }  // namespace query_error_number
 
@@ -22,5 +23,6 @@ inline constexpr std::int32_t too_complex = 3360;
 [[noreturn]] void throw_undefined_function(const std::u16string& query, const std::u16string& function);
 [[noreturn]] void throw_circular_reference(const std::u16string& query);
 [[noreturn]] void throw_too_complex(const std::u16string& query);
+[[noreturn]] void throw_too_many_fields(const std::u16string& query);
 
 }  // namespace qz::query

@@ -17,6 +17,14 @@ namespace {
 // cannot exhaust the stack.
 constexpr std::size_t max_query_nesting = 50;
 
+// Expressions nest at most this deep while one query compiles, counted across the queries and subqueries
+// it reaches, so the recursion that types them stays well inside the stack.
+constexpr std::size_t max_value_nesting = 512;
+
+// The engine gives a query at most this many output fields. Checked as each field is added, so that
+// all-fields inputs multiplying through nested queries cannot build millions of fields first.
+constexpr std::size_t max_output_fields = 255;
+
 // The attribute bit of a field that a query can write through.
 constexpr std::int32_t updatable_attribute = 32;
 
@@ -130,6 +138,21 @@ private:
         Compiler& compiler_;
     };
 
+    // Counts the expressions being typed while one is.
+    class ValueNesting {
+    public:
+        explicit ValueNesting(Compiler& compiler) : compiler_(compiler) {
+            if (compiler_.value_nesting_ == max_value_nesting) throw_too_complex(compiler_.current_query());
+            ++compiler_.value_nesting_;
+        }
+        ~ValueNesting() { --compiler_.value_nesting_; }
+        ValueNesting(const ValueNesting&) = delete;
+        ValueNesting& operator=(const ValueNesting&) = delete;
+
+    private:
+        Compiler& compiler_;
+    };
+
     const std::u16string& current_query() const { return open_queries_.back(); }
 
     SelectStatement statement_of(const SavedQuery& query, bool row_headings_only) {
@@ -213,18 +236,23 @@ private:
             } else {
                 OutputEntry entry{value_of(expression, scope), column.alias};
                 if (!column.alias.empty()) scope.named_columns.emplace_back(column.alias, entry.value);
-                entries.push_back(std::move(entry));
+                add(entries, std::move(entry));
             }
         }
         return entries;
     }
 
-    static void expand_all(const Scope& scope, std::vector<OutputEntry>& entries) {
+    void expand_all(const Scope& scope, std::vector<OutputEntry>& entries) const {
         for (const Source& source : scope.sources) expand(source, entries);
     }
 
-    static void expand(const Source& source, std::vector<OutputEntry>& entries) {
-        for (const FieldDescription& field : source.fields) entries.push_back({direct_value(source, field), u""});
+    void expand(const Source& source, std::vector<OutputEntry>& entries) const {
+        for (const FieldDescription& field : source.fields) add(entries, {direct_value(source, field), u""});
+    }
+
+    void add(std::vector<OutputEntry>& entries, OutputEntry entry) const {
+        if (entries.size() == max_output_fields) throw_too_many_fields(current_query());
+        entries.push_back(std::move(entry));
     }
 
     static ColumnValue direct_value(const Source& source, const FieldDescription& field) {
@@ -259,7 +287,7 @@ private:
             // Only a fixed IN list names the value columns; otherwise they come from the data.
             if (pivot.kind == Expression::Kind::in_list && !pivot.negated && !pivot.select) {
                 for (std::size_t i = 1; i < pivot.operands.size(); ++i) {
-                    entries.push_back({computed_value(type_of(value)), literal_name(pivot.operands[i])});
+                    add(entries, {computed_value(type_of(value)), literal_name(pivot.operands[i])});
                 }
             }
         }
@@ -275,6 +303,7 @@ private:
 
     ColumnValue value_of(const Expression& expression, const Scope& scope) {
         using Kind = Expression::Kind;
+        const ValueNesting nesting(*this);
         switch (expression.kind) {
             case Kind::text_literal: return computed_value(computed(field_type::text));
             case Kind::number_literal: return computed_value(number_literal_type(expression.text));
@@ -408,6 +437,7 @@ private:
     const SourceCatalog& catalog_;
     std::int32_t collating_order_;
     std::vector<std::u16string> open_queries_;
+    std::size_t value_nesting_ = 0;
     std::map<std::u16string, std::vector<FieldDescription>> compiled_;
 };
 

@@ -53,7 +53,7 @@ public:
 // The output fields of the saved query `query_name` whose MSysQueries rows are `rows`, in output order.
 // Raises qz::Error: 3078 for a missing input table or query, 3075 for a text that does not parse, 3085 for
 // an unknown function, 3079 for an ambiguous field name, 3103 for queries that use each other in a circle,
-// 3360 for nesting deeper than the engine allows.
+// 3360 for nesting deeper than the engine allows, 3190 for more than 255 output fields.
 std::vector<FieldDescription> resolve_query_fields(const std::u16string& query_name, const std::vector<QueryRow>& rows,
                                                    const SourceCatalog& catalog);
 

@@ -1,5 +1,6 @@
 #include "platform/query/sql_parser.hpp"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
@@ -13,8 +14,10 @@ namespace qz::query {
 
 namespace {
 
-// Deeper nesting than this is refused rather than risking the stack on a damaged or hostile text.
+// Deeper parse recursion (parentheses, prefix operators, nested SELECTs) and deeper expression trees
+// (operator chains included) are refused rather than risking the stack on a damaged or hostile text.
 constexpr int max_nesting = 128;
+constexpr std::size_t max_depth = 256;
 
 // Words that end an expression or a source name; they are never read as bare names.
 constexpr std::array<std::u16string_view, 26> clause_words = {
@@ -96,69 +99,99 @@ private:
         Parser& parser_;
     };
 
-    static Expression make(Expression::Kind kind, std::u16string text, std::vector<Expression> operands = {}) {
+    // Builds a node and refuses a tree deeper than max_depth: compiling and freeing it recurse per level.
+    Expression make(Expression::Kind kind, std::u16string text, std::vector<Expression> operands = {},
+                    std::shared_ptr<const SelectStatement> select = nullptr) const {
         Expression expression;
         expression.kind = kind;
         expression.text = std::move(text);
         expression.operands = std::move(operands);
+        expression.select = std::move(select);
+        std::size_t below = expression.select ? depth_of(*expression.select) : 0;
+        for (const Expression& operand : expression.operands) below = std::max(below, operand.depth);
+        expression.depth = below + 1;
+        if (expression.depth > max_depth) throw_too_complex(query_);
         return expression;
     }
 
-    static Expression binary(std::u16string op, Expression left, Expression right) {
+    // The deepest expression a compiled statement holds: its columns and, one level down, its derived sources.
+    static std::size_t depth_of(const SelectStatement& statement) {
+        std::size_t depth = 0;
+        for (const OutputColumn& column : statement.columns) depth = std::max(depth, column.expression.depth);
+        for (const TableSource& source : statement.sources) {
+            if (source.derived) depth = std::max(depth, depth_of(*source.derived) + 1);
+        }
+        return depth;
+    }
+
+    Expression binary(std::u16string op, Expression left, Expression right) {
         std::vector<Expression> operands;
         operands.push_back(std::move(left));
         operands.push_back(std::move(right));
         return make(Expression::Kind::binary, std::move(op), std::move(operands));
     }
 
-    // The operator word or symbol at the current token that binds at `level`, if any.
-    std::u16string binary_operator(Level level) const {
+    struct Infix {
+        Level level;
+        std::u16string text;
+    };
+
+    // The binary operator at the current token and the level it binds at, if any.
+    std::optional<Infix> infix() const {
         const Token& token = peek();
-        auto word = [&](std::u16string_view name) { return token.is_word(name) ? std::u16string(name) : u""; };
-        switch (level) {
-            case Level::imp: return word(u"Imp");
-            case Level::eqv: return word(u"Eqv");
-            case Level::xor_: return word(u"Xor");
-            case Level::or_: return word(u"Or");
-            case Level::and_: return word(u"And");
-            case Level::concatenation: return token.is_symbol(u"&") ? token.text : u"";
-            case Level::additive: return token.is_symbol(u"+") || token.is_symbol(u"-") ? token.text : u"";
-            case Level::modulo: return word(u"Mod");
-            case Level::integer_division: return token.is_symbol(u"\\") ? token.text : u"";
-            case Level::multiplicative: return token.is_symbol(u"*") || token.is_symbol(u"/") ? token.text : u"";
-            case Level::power: return token.is_symbol(u"^") ? token.text : u"";
-            default: return u"";
+        for (const auto& [word, level] : {std::pair{u"Imp", Level::imp}, std::pair{u"Eqv", Level::eqv},
+                                          std::pair{u"Xor", Level::xor_}, std::pair{u"Or", Level::or_},
+                                          std::pair{u"And", Level::and_}, std::pair{u"Mod", Level::modulo}}) {
+            if (token.is_word(word)) return Infix{level, word};
         }
+        for (const auto& [symbol, level] :
+             {std::pair{u"&", Level::concatenation}, std::pair{u"+", Level::additive}, std::pair{u"-", Level::additive},
+              std::pair{u"\\", Level::integer_division}, std::pair{u"*", Level::multiplicative},
+              std::pair{u"/", Level::multiplicative}, std::pair{u"^", Level::power}, std::pair{u"=", Level::comparison},
+              std::pair{u"<>", Level::comparison}, std::pair{u"<", Level::comparison}, std::pair{u">", Level::comparison},
+              std::pair{u"<=", Level::comparison}, std::pair{u">=", Level::comparison}}) {
+            if (token.is_symbol(symbol)) return Infix{level, token.text};
+        }
+        const bool negated_comparison =
+            token.is_word(u"Not") && (peek(1).is_word(u"Like") || peek(1).is_word(u"In") || peek(1).is_word(u"Between"));
+        if (negated_comparison || token.is_word(u"Is") || token.is_word(u"Like") || token.is_word(u"Between") ||
+            token.is_word(u"In")) {
+            return Infix{Level::comparison, u""};
+        }
+        return std::nullopt;
     }
 
-    Expression expression_at(Level level) {
-        // A whole expression (in parentheses, arguments, subqueries) and each prefix operator nest one deeper.
+    // An operand followed by every operator that binds at `lowest` or tighter. Each right operand is read
+    // at the next tighter level, so a chain of one level grows in this loop and a parenthesis costs a few
+    // stack frames rather than one per level.
+    Expression expression_at(Level lowest) {
+        // A whole expression (in parentheses, arguments, subqueries) nests one deeper.
         std::optional<Nesting> nesting;
-        if (level == Level::imp) nesting.emplace(*this);
-        switch (level) {
-            case Level::not_:
-                if (accept_word(u"Not")) {
-                    Nesting prefix(*this);
-                    return make(Expression::Kind::unary, u"Not", one(expression_at(Level::not_)));
-                }
-                return expression_at(Level::comparison);
-            case Level::comparison: return comparison();
-            case Level::unary:
-                if (peek().is_symbol(u"-") || peek().is_symbol(u"+")) {
-                    Nesting prefix(*this);
-                    const std::u16string sign = take().text;
-                    return make(Expression::Kind::unary, sign, one(expression_at(Level::unary)));
-                }
-                return expression_at(Level::power);
-            case Level::primary: return primary();
-            default: break;
-        }
-        Expression left = expression_at(tighter(level));
-        for (std::u16string op = binary_operator(level); !op.empty(); op = binary_operator(level)) {
-            ++pos_;
-            left = binary(op, std::move(left), expression_at(tighter(level)));
+        if (lowest == Level::imp) nesting.emplace(*this);
+        Expression left = operand(lowest);
+        for (std::optional<Infix> op = infix(); op && op->level >= lowest; op = infix()) {
+            if (op->level == Level::comparison) {
+                left = comparison(std::move(left));
+            } else {
+                ++pos_;
+                left = binary(op->text, std::move(left), expression_at(tighter(op->level)));
+            }
         }
         return left;
+    }
+
+    // A prefix operator allowed at `lowest` with its operand, or a primary. Each prefix nests one deeper.
+    Expression operand(Level lowest) {
+        if (lowest <= Level::not_ && accept_word(u"Not")) {
+            Nesting prefix(*this);
+            return make(Expression::Kind::unary, u"Not", one(expression_at(Level::not_)));
+        }
+        if (lowest <= Level::unary && (peek().is_symbol(u"-") || peek().is_symbol(u"+"))) {
+            Nesting prefix(*this);
+            const std::u16string sign = take().text;
+            return make(Expression::Kind::unary, sign, one(expression_at(Level::unary)));
+        }
+        return primary();
     }
 
     static std::vector<Expression> one(Expression expression) {
@@ -167,57 +200,55 @@ private:
         return operands;
     }
 
-    Expression comparison() {
-        Expression left = expression_at(Level::concatenation);
-        while (true) {
-            const Token& token = peek();
-            if (token.is_symbol(u"=") || token.is_symbol(u"<>") || token.is_symbol(u"<") || token.is_symbol(u">") ||
-                token.is_symbol(u"<=") || token.is_symbol(u">=")) {
-                const std::u16string op = take().text;
-                left = binary(op, std::move(left), expression_at(Level::concatenation));
-                continue;
-            }
-            if (accept_word(u"Is")) {
-                const bool negated = accept_word(u"Not");
-                expect_word(u"Null");
-                left = make(Expression::Kind::is_null, u"", one(std::move(left)));
-                left.negated = negated;
-                continue;
-            }
-            const bool negated = peek().is_word(u"Not") &&
-                                 (peek(1).is_word(u"Like") || peek(1).is_word(u"In") || peek(1).is_word(u"Between"));
-            if (negated) ++pos_;
-            if (accept_word(u"Like")) {
-                left = binary(u"Like", std::move(left), expression_at(Level::concatenation));
-                left.negated = negated;
-            } else if (accept_word(u"Between")) {
-                std::vector<Expression> operands = one(std::move(left));
-                operands.push_back(expression_at(Level::concatenation));
-                expect_word(u"And");
-                operands.push_back(expression_at(Level::concatenation));
-                left = make(Expression::Kind::between, u"", std::move(operands));
-                left.negated = negated;
-            } else if (accept_word(u"In")) {
-                left = in_list(std::move(left));
-                left.negated = negated;
-            } else {
-                return left;
-            }
+    // One comparison, Is [Not] Null, [Not] Like, [Not] Between or [Not] In applied to `left`.
+    Expression comparison(Expression left) {
+        const Token& token = peek();
+        if (token.kind == Token::Kind::symbol) {
+            const std::u16string op = take().text;
+            return binary(op, std::move(left), expression_at(Level::concatenation));
         }
+        if (accept_word(u"Is")) {
+            const bool negated = accept_word(u"Not");
+            expect_word(u"Null");
+            Expression is_null = make(Expression::Kind::is_null, u"", one(std::move(left)));
+            is_null.negated = negated;
+            return is_null;
+        }
+        const bool negated = accept_word(u"Not");
+        Expression result;
+        if (accept_word(u"Like")) {
+            result = binary(u"Like", std::move(left), expression_at(Level::concatenation));
+        } else if (accept_word(u"Between")) {
+            std::vector<Expression> operands = one(std::move(left));
+            operands.push_back(expression_at(Level::concatenation));
+            expect_word(u"And");
+            operands.push_back(expression_at(Level::concatenation));
+            result = make(Expression::Kind::between, u"", std::move(operands));
+        } else {
+            expect_word(u"In");
+            result = in_list(std::move(left));
+        }
+        result.negated = negated;
+        return result;
     }
 
     Expression in_list(Expression value) {
-        Expression list = make(Expression::Kind::in_list, u"", one(std::move(value)));
+        std::vector<Expression> operands = one(std::move(value));
+        std::shared_ptr<const SelectStatement> select;
         expect_symbol(u"(");
         if (peek().is_word(u"SELECT")) {
-            list.select = std::make_shared<const SelectStatement>(query_expression());
+            select = nested_select();
         } else {
             do {
-                list.operands.push_back(expression_at(Level::imp));
+                operands.push_back(expression_at(Level::imp));
             } while (accept_symbol(u","));
         }
         expect_symbol(u")");
-        return list;
+        return make(Expression::Kind::in_list, u"", std::move(operands), std::move(select));
+    }
+
+    std::shared_ptr<const SelectStatement> nested_select() {
+        return std::make_shared<const SelectStatement>(query_expression());
     }
 
     Expression primary() {
@@ -232,8 +263,7 @@ private:
                 if (accept_symbol(u"*")) return make(Expression::Kind::star, u"");
                 if (accept_symbol(u"(")) {
                     if (peek().is_word(u"SELECT")) {
-                        Expression subquery = make(Expression::Kind::subquery, u"");
-                        subquery.select = std::make_shared<const SelectStatement>(query_expression());
+                        Expression subquery = make(Expression::Kind::subquery, u"", {}, nested_select());
                         expect_symbol(u")");
                         return subquery;
                     }
@@ -257,9 +287,8 @@ private:
         }
         if (token.is_word(u"Exists") && peek(1).is_symbol(u"(")) {
             pos_ += 2;
-            Expression exists = make(Expression::Kind::exists, u"");
             if (!peek().is_word(u"SELECT")) fail();
-            exists.select = std::make_shared<const SelectStatement>(query_expression());
+            Expression exists = make(Expression::Kind::exists, u"", {}, nested_select());
             expect_symbol(u")");
             return exists;
         }
@@ -268,15 +297,16 @@ private:
     }
 
     Expression call() {
-        Expression function = make(Expression::Kind::call, take().text);
+        std::u16string function = take().text;
+        std::vector<Expression> arguments;
         expect_symbol(u"(");
         if (!accept_symbol(u")")) {
             do {
-                function.operands.push_back(expression_at(Level::imp));
+                arguments.push_back(expression_at(Level::imp));
             } while (accept_symbol(u","));
             expect_symbol(u")");
         }
-        return function;
+        return make(Expression::Kind::call, std::move(function), std::move(arguments));
     }
 
     // A name chain: a, [a], a.b, Forms!f!c, t.* ...
@@ -439,7 +469,7 @@ private:
                 expect_symbol(u")");
                 return;
             }
-            table.derived = std::make_shared<const SelectStatement>(query_expression());
+            table.derived = nested_select();
             expect_symbol(u")");
         } else {
             table.name = source_name();

@@ -1,0 +1,106 @@
+#include "platform/jet/catalog_query_source.hpp"
+
+#include "platform/jet/file_database.hpp"
+#include "platform/jet/name_match.hpp"
+#include "platform/jet/query_rows.hpp"
+
+namespace qz::jet {
+namespace {
+
+query::FieldDescription description_of(const engine::Field& field) {
+    query::FieldDescription d;
+    d.name = field.Name();
+    d.type = field.Type();
+    d.size = field.Size();
+    d.attributes = field.Attributes();
+    d.collating_order = field.CollatingOrder();
+    d.ordinal_position = field.OrdinalPosition();
+    d.default_value = field.DefaultValue();
+    d.required = field.Required();
+    d.allow_zero_length = field.AllowZeroLength();
+    const auto properties = field.Properties();
+    for (std::int16_t i = 0; i < properties->Count(); ++i) {
+        const auto property = properties->Item(i);
+        d.properties.emplace_back(property->Name(), property->Value());
+    }
+    return d;
+}
+
+FieldModel model_of(query::FieldDescription d) {
+    FieldModel m;
+    m.name = std::move(d.name);
+    m.type = d.type;
+    m.size = d.size;
+    m.attributes = d.attributes;
+    m.collating_order = d.collating_order;
+    m.ordinal_position = d.ordinal_position;
+    m.default_value = std::move(d.default_value);
+    m.required = d.required;
+    m.allow_zero_length = d.allow_zero_length;
+    for (auto& [name, value] : d.properties) m.properties.push_back({std::move(name), std::move(value)});
+    return m;
+}
+
+// The object named `name`: the one spelt the same, else the first that differs only in letter case.
+template <class Named, class NameOf>
+const Named* find_named(const std::vector<Named>& items, const std::u16string& name, NameOf name_of) {
+    const Named* loose = nullptr;
+    for (const Named& item : items) {
+        const std::u16string item_name = name_of(item);
+        if (item_name == name) return &item;
+        if (loose == nullptr && same_name(item_name, name)) loose = &item;
+    }
+    return loose;
+}
+
+// The tables and queries of one database as a query's compilation sees them. Tables are read through the
+// database's own table collection, so a field a query takes from a table equals the table's field.
+class CatalogQuerySource final : public query::SourceCatalog {
+  public:
+    explicit CatalogQuerySource(const std::shared_ptr<const Catalog>& catalog)
+        : catalog_(catalog), database_(make_file_database(catalog)) {}
+
+    std::optional<std::vector<query::FieldDescription>> table_fields(
+        const std::u16string& name) const override {
+        if (!tables_) {
+            tables_.emplace();
+            const auto listed = database_->TableDefs();
+            for (std::int16_t i = 0; i < listed->Count(); ++i) tables_->push_back(listed->Item(i));
+        }
+        const auto* table = find_named(*tables_, name, [](const auto& t) { return t->Name(); });
+        if (table == nullptr) return std::nullopt;
+        std::vector<query::FieldDescription> fields;
+        const auto listed = (*table)->Fields();
+        for (std::int16_t i = 0; i < listed->Count(); ++i) fields.push_back(description_of(*listed->Item(i)));
+        return fields;
+    }
+
+    std::optional<std::vector<query::QueryRow>> query_rows(const std::u16string& name) const override {
+        const auto queries = catalog_->queries();
+        const auto* query = find_named(queries, name, [](const CatalogObject* q) { return q->name; });
+        if (query == nullptr) return std::nullopt;
+        return rows_of_query(catalog_->query_rows(), (*query)->id);
+    }
+
+    std::int32_t database_collating_order() const override { return catalog_->file().format().sort_order; }
+
+  private:
+    std::shared_ptr<const Catalog> catalog_;
+    std::shared_ptr<engine::Database> database_;
+    mutable std::optional<std::vector<std::unique_ptr<engine::TableDef>>> tables_;
+};
+
+}  // namespace
+
+std::vector<FieldModel> saved_query_fields(const std::shared_ptr<const Catalog>& catalog,
+                                           const CatalogObject& query) {
+    const CatalogQuerySource source(catalog);
+    std::vector<query::FieldDescription> fields =
+        query::resolve_query_fields(query.name, rows_of_query(catalog->query_rows(), query.id), source);
+    std::vector<FieldModel> models;
+    models.reserve(fields.size());
+    for (auto& field : fields) models.push_back(model_of(std::move(field)));
+    return models;
+}
+
+}  // namespace qz::jet
