@@ -2,6 +2,7 @@
 // The catalog session: one open database, the path it was opened from and the six separators every
 // listing writes with. `connect` fills it; the listings (defined in catalog/listings/) read it.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -43,6 +44,16 @@ class qz_cls_odbc_access {
     std::u16string get_fields(std::u16string strTable, std::u16string strPathFile);
     std::u16string get_indexes(std::u16string strTable);
     std::u16string get_relations();
+
+    // The UTF-8 methods (text/utf8_methods.hpp says what each does); they use no field of the session and
+    // need no database. Byte strings are std::string of raw bytes; the two encoders return one character per
+    // UTF-8 byte, read through Windows-1252.
+    bool IsUTF8(const std::string& Text, std::int32_t lngReadSize = 2048) const;
+    void UTF16toUTF8(const std::u16string& Text, std::string& TextOut) const;
+    void UTF8toUTF16(const std::string& Text, std::u16string& TextOut) const;
+    std::u16string UTF8_Encode(std::u16string Text) const;
+    std::u16string Encode_UTF8(const std::u16string& astr) const;
+
     std::u16string get_querys();
     std::u16string get_fields_query(std::u16string strQuery);
 

@@ -5,15 +5,17 @@
 #include <cstdint>
 #include <string>
 
+#include "catalog/session/published_identities.hpp"
+
 namespace qz {
 
 // The registry roots a caller may pass, with their published values.
 enum class T_KeyClasses : std::uint32_t {
-    HKEY_CLASSES_ROOT = 0x80000000,
-    HKEY_CURRENT_CONFIG = 0x80000005,
-    HKEY_CURRENT_USER = 0x80000001,
-    HKEY_LOCAL_MACHINE = 0x80000002,
-    HKEY_USERS = 0x80000003,
+    HKEY_CLASSES_ROOT = published::key_classes::HKEY_CLASSES_ROOT,
+    HKEY_CURRENT_CONFIG = published::key_classes::HKEY_CURRENT_CONFIG,
+    HKEY_CURRENT_USER = published::key_classes::HKEY_CURRENT_USER,
+    HKEY_LOCAL_MACHINE = published::key_classes::HKEY_LOCAL_MACHINE,
+    HKEY_USERS = published::key_classes::HKEY_USERS,
 };
 
 class qz_cls_regedit {

@@ -1,0 +1,39 @@
+# Installs the built project into a fresh prefix and builds and runs the consumer project against it.
+# Variables: BUILD_DIR (the project's build), WORK_DIR (scratch), CONSUMER_DIR (the consumer's sources),
+# PYTHON (an interpreter, or empty when the module is not built).
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "failed (${status}): ${ARGN}")
+  endif()
+endfunction()
+
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+foreach(installed bin/qz_odbc_access share/man/man1/qz_odbc_access.1 include/qz_odbc_access.h
+        include/qz_odbc_access/catalog/session/qz_cls_odbc_access.hpp)
+  if(NOT EXISTS ${prefix}/${installed})
+    message(FATAL_ERROR "not installed: ${installed}")
+  endif()
+endforeach()
+
+file(GLOB_RECURSE pc_files ${prefix}/*/qz_odbc_access.pc)
+list(GET pc_files 0 pc_file)
+get_filename_component(pc_dir ${pc_file} DIRECTORY)
+set(ENV{PKG_CONFIG_PATH} ${pc_dir})
+run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -DCMAKE_PREFIX_PATH=${prefix})
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+foreach(program session_example session_example_static c_example)
+  run(${WORK_DIR}/build/${program})
+endforeach()
+
+if(PYTHON)
+  file(GLOB_RECURSE modules ${prefix}/*/qz_odbc_access*.so)
+  list(FILTER modules INCLUDE REGEX "cpython")
+  list(GET modules 0 module)
+  get_filename_component(module_dir ${module} DIRECTORY)
+  set(ENV{PYTHONPATH} ${module_dir})
+  run(${PYTHON} -c "import qz_odbc_access as q; s = q.qz_cls_odbc_access(); assert s.UTF8_Encode('é') == 'Ã©'")
+endif()
