@@ -41,7 +41,7 @@ Bytes intermediate_entry(Bytes key, std::uint32_t page, std::uint8_t row, std::u
     return key;
 }
 
-struct PageSpec {
+struct PageShape {
     std::uint8_t type = 0x04;
     std::uint32_t previous = 0, next = 0, tail = 0;
     std::uint16_t prefix = 0;
@@ -50,18 +50,18 @@ struct PageSpec {
 };
 
 // An index page as Access writes it: entries back to back, one bitmap bit where each ends, free space.
-Bytes index_page(const Layout& l, const PageSpec& spec) {
+Bytes index_page(const Layout& l, const PageShape& shape) {
     Bytes page(l.page_size, 0);
-    page[0] = spec.type;
+    page[0] = shape.type;
     page[1] = 0x01;
-    put32(page, 0x04, spec.owner);
-    put32(page, l.previous, spec.previous);
-    put32(page, l.next, spec.next);
-    put32(page, l.tail, spec.tail);
-    page[l.prefix] = static_cast<std::uint8_t>(spec.prefix);
-    if (!l.jet3) page[l.prefix + 1] = static_cast<std::uint8_t>(spec.prefix >> 8);
+    put32(page, 0x04, shape.owner);
+    put32(page, l.previous, shape.previous);
+    put32(page, l.next, shape.next);
+    put32(page, l.tail, shape.tail);
+    page[l.prefix] = static_cast<std::uint8_t>(shape.prefix);
+    if (!l.jet3) page[l.prefix + 1] = static_cast<std::uint8_t>(shape.prefix >> 8);
     std::size_t end = 0;
-    for (const Bytes& entry : spec.stored) {
+    for (const Bytes& entry : shape.stored) {
         std::copy(entry.begin(), entry.end(), page.begin() + static_cast<std::ptrdiff_t>(l.area + end));
         end += entry.size();
         page[l.bitmap + end / 8] = static_cast<std::uint8_t>(page[l.bitmap + end / 8] | (1u << (end % 8)));
