@@ -26,21 +26,6 @@ query::FieldDescription description_of(const engine::Field& field) {
     return d;
 }
 
-FieldModel model_of(query::FieldDescription d) {
-    FieldModel m;
-    m.name = std::move(d.name);
-    m.type = d.type;
-    m.size = d.size;
-    m.attributes = d.attributes;
-    m.collating_order = d.collating_order;
-    m.ordinal_position = d.ordinal_position;
-    m.default_value = std::move(d.default_value);
-    m.required = d.required;
-    m.allow_zero_length = d.allow_zero_length;
-    for (auto& [name, value] : d.properties) m.properties.push_back({std::move(name), std::move(value)});
-    return m;
-}
-
 // The object named `name`: the one spelt the same, else the first that differs only in letter case.
 template <class Named, class NameOf>
 const Named* find_named(const std::vector<Named>& items, const std::u16string& name, NameOf name_of) {
@@ -95,12 +80,7 @@ class CatalogQuerySource final : public query::SourceCatalog {
 std::vector<FieldModel> saved_query_fields(const std::shared_ptr<const Catalog>& catalog,
                                            const CatalogObject& query) {
     const CatalogQuerySource source(catalog);
-    std::vector<query::FieldDescription> fields =
-        query::resolve_query_fields(query.name, rows_of_query(catalog->query_rows(), query.id), source);
-    std::vector<FieldModel> models;
-    models.reserve(fields.size());
-    for (auto& field : fields) models.push_back(model_of(std::move(field)));
-    return models;
+    return query::resolve_query_fields(query.name, rows_of_query(catalog->query_rows(), query.id), source);
 }
 
 }  // namespace qz::jet

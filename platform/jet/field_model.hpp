@@ -9,26 +9,12 @@
 #include "catalog/session/engine.hpp"
 #include "platform/jet/catalog.hpp"
 #include "platform/jet/table_definition.hpp"
+#include "platform/query/query_fields.hpp"
 
 namespace qz::jet {
 
-struct PropertyValue {
-    std::u16string name;
-    engine::Variant value;
-};
-
-struct FieldModel {
-    std::u16string name;
-    std::int16_t type = 0;
-    std::int32_t size = 0;
-    std::int32_t attributes = 0;
-    std::int32_t collating_order = 0;
-    std::int16_t ordinal_position = 0;
-    engine::Variant default_value;
-    bool required = false;
-    bool allow_zero_length = false;
-    std::vector<PropertyValue> properties;
-};
+// A field's values are the same whether it belongs to a table or is an output field of a saved query.
+using FieldModel = query::FieldDescription;
 
 struct IndexModel {
     std::u16string name;

@@ -46,12 +46,13 @@ class IndexedCollection final : public engine::Collection<T> {
 
 class FileProperty final : public engine::Property {
   public:
-    explicit FileProperty(PropertyValue value) : value_(std::move(value)) {}
-    std::u16string Name() const override { return value_.name; }
-    engine::Variant Value() const override { return value_.value; }
+    explicit FileProperty(std::pair<std::u16string, engine::Variant> property)
+        : property_(std::move(property)) {}
+    std::u16string Name() const override { return property_.first; }
+    engine::Variant Value() const override { return property_.second; }
 
   private:
-    PropertyValue value_;
+    std::pair<std::u16string, engine::Variant> property_;
 };
 
 class FileField final : public engine::Field {
@@ -69,7 +70,7 @@ class FileField final : public engine::Field {
     bool AllowZeroLength() const override { return model_.allow_zero_length; }
     std::u16string ForeignName() const override { return foreign_name_; }
     std::unique_ptr<engine::Collection<engine::Property>> Properties() const override {
-        auto properties = std::make_shared<std::vector<PropertyValue>>(model_.properties);
+        auto properties = std::make_shared<decltype(model_.properties)>(model_.properties);
         return std::make_unique<IndexedCollection<engine::Property>>(
             properties->size(),
             [properties](std::size_t i) { return std::make_unique<FileProperty>((*properties)[i]); });
@@ -186,8 +187,9 @@ class FileQueryDef final : public engine::QueryDef {
     engine::OleDate LastUpdated() const override { return {object_->date_update}; }
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
         auto fields = std::make_shared<std::vector<FieldModel>>(saved_query_fields(catalog_, *object_));
-        return std::make_unique<IndexedCollection<engine::Field>>(
-            fields->size(), [fields](std::size_t i) { return std::make_unique<FileField>((*fields)[i], u""); });
+        return std::make_unique<IndexedCollection<engine::Field>>(fields->size(), [fields](std::size_t i) {
+            return std::make_unique<FileField>((*fields)[i], u"");
+        });
     }
 
   private:
