@@ -49,12 +49,14 @@ void qz_error_clear(qz_error* error);
 void qz_free(void* text);
 
 /* The registry roots GetRegValue accepts, with their published values (enumeration T_KeyClasses). */
+/* Written as negative numbers (0x80000000 and up read as 32-bit signed), so that no cast is needed in
+   either C or C++. */
 enum qz_T_KeyClasses {
-    qz_HKEY_CLASSES_ROOT = (int32_t)0x80000000u,
-    qz_HKEY_CURRENT_CONFIG = (int32_t)0x80000005u,
-    qz_HKEY_CURRENT_USER = (int32_t)0x80000001u,
-    qz_HKEY_LOCAL_MACHINE = (int32_t)0x80000002u,
-    qz_HKEY_USERS = (int32_t)0x80000003u
+    qz_HKEY_CLASSES_ROOT = -2147483647 - 1,
+    qz_HKEY_CURRENT_CONFIG = -2147483647 + 4,
+    qz_HKEY_CURRENT_USER = -2147483647,
+    qz_HKEY_LOCAL_MACHINE = -2147483647 + 1,
+    qz_HKEY_USERS = -2147483647 + 2
 };
 
 /* ---- The catalog session, qz_cls_odbc_access ------------------------------------------------------- */
