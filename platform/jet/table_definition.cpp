@@ -45,6 +45,8 @@ constexpr std::size_t max_definition_pages = 64;
 // The definition's bytes: its one page as read, or the pages of a longer chain joined (each next page
 // without its header).
 PageBytes definition_buffer(const PageFile& file, std::uint32_t first_page) {
+    // Page 0 ends a chain, so a definition said to start there has no pages at all.
+    if (first_page == 0) throw_damaged(file.path(), "a table definition is said to start on the header page");
     PageBytes first;
     std::shared_ptr<std::vector<std::uint8_t>> joined;
     std::vector<std::uint32_t> seen;
