@@ -10,6 +10,7 @@
 #include "platform/error.hpp"
 #include "platform/jet/access_file_engine.hpp"
 #include "platform/jet/data_page.hpp"
+#include "platform/jet/indexed_collection.hpp"
 #include "platform/jet/long_value.hpp"
 #include "platform/jet/page_file.hpp"
 #include "platform/jet/table_definition.hpp"
@@ -146,6 +147,18 @@ TEST(DamagedFile, RowPointersOutsideTheirPageAreRefused) {
     for (const auto& [fault, read] : reads) {
         EXPECT_EQ(error_number_of(read), error_number::database_damaged) << fault;
     }
+}
+
+TEST(DamagedFile, ACollectionPastSixteenBitPositionsIsRefusedNotCutShort) {
+    const auto make = [](std::size_t) { return std::unique_ptr<engine::Property>(); };
+    const std::vector<std::pair<std::size_t, std::int32_t>> cases = {
+        {32767, 0}, {32768, error_number::database_damaged}, {1u << 20, error_number::database_damaged}};
+    for (const auto& [count, expected] : cases) {
+        EXPECT_EQ(error_number_of([&] { IndexedCollection<engine::Property>(count, make, u"x.mdb"); }),
+                  expected)
+            << count;
+    }
+    EXPECT_EQ(IndexedCollection<engine::Property>(32767, make, u"x.mdb").Count(), 32767);
 }
 
 TEST(DatabasePath, PathFaultsGiveTheEngineNumbersWithoutBlocking) {
