@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/error.hpp"
 #include "platform/jet/byte_view.hpp"
@@ -126,10 +127,10 @@ std::vector<const CatalogObject*> Catalog::tables() const {
     std::vector<const CatalogObject*> listed =
         children(u"Tables", {object_type::local_table, object_type::odbc_table, object_type::linked_table});
     load_complex_columns();
+    std::unordered_set<std::int32_t> flat_tables;
+    for (const auto& c : *complex_) flat_tables.insert(c.second.flat_table);
     std::erase_if(listed, [&](const CatalogObject* o) {
-        return o->type == object_type::local_table &&
-               std::any_of(complex_->begin(), complex_->end(),
-                           [&](const auto& c) { return c.second.flat_table == o->id; });
+        return o->type == object_type::local_table && flat_tables.contains(o->id);
     });
     return listed;
 }
@@ -258,11 +259,12 @@ std::vector<RelationshipModel> Catalog::relationships() const {
     const auto& referenced_object = required_column(*file_, *table, u"szReferencedObject");
     const auto& referenced_column = required_column(*file_, *table, u"szReferencedColumn");
     std::vector<std::vector<std::pair<std::int64_t, RelationshipModel::Pair>>> pairs;
+    // Groups by name key, so that the time stays linear in the number of rows whatever the file holds.
+    std::unordered_map<std::u16string, std::size_t> group_of;
     scan_table(*file_, *table, [&](RowAddress, const Record& record) {
         const std::u16string relation = record.text(name).value_or(u"");
-        auto group = std::find_if(groups.begin(), groups.end(),
-                                  [&](const RelationshipModel& g) { return same_name(g.name, relation); });
-        if (group == groups.end()) {
+        const auto [group, added] = group_of.try_emplace(name_key(relation), groups.size());
+        if (added) {
             RelationshipModel model;
             model.name = relation;
             model.table = record.text(referenced_object).value_or(u"");
@@ -270,9 +272,8 @@ std::vector<RelationshipModel> Catalog::relationships() const {
             model.attributes = static_cast<std::int32_t>(record.integer(grbit).value_or(0));
             groups.push_back(std::move(model));
             pairs.emplace_back();
-            group = groups.end() - 1;
         }
-        pairs[static_cast<std::size_t>(group - groups.begin())].push_back(
+        pairs[group->second].push_back(
             {record.integer(icolumn).value_or(0),
              {record.text(referenced_column).value_or(u""), record.text(column).value_or(u"")}});
     });
@@ -284,12 +285,10 @@ std::vector<RelationshipModel> Catalog::relationships() const {
     // The order of the relationship rows of MSysObjects; relationships without such a row follow.
     std::vector<RelationshipModel> ordered;
     for (const CatalogObject* o : children(u"Relationships", {object_type::relationship})) {
-        const auto found = std::find_if(groups.begin(), groups.end(), [&](const RelationshipModel& g) {
-            return !g.name.empty() && same_name(g.name, o->name);
-        });
-        if (found == groups.end()) continue;
-        ordered.push_back(std::move(*found));
-        found->name.clear();
+        const auto found = group_of.find(name_key(o->name));
+        if (found == group_of.end() || groups[found->second].name.empty()) continue;
+        ordered.push_back(std::move(groups[found->second]));
+        groups[found->second].name.clear();
     }
     for (auto& g : groups) {
         if (!g.name.empty()) ordered.push_back(std::move(g));
