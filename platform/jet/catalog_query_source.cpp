@@ -1,5 +1,7 @@
 #include "platform/jet/catalog_query_source.hpp"
 
+#include <map>
+
 #include "platform/jet/file_database.hpp"
 #include "platform/jet/name_match.hpp"
 #include "platform/jet/query_rows.hpp"
@@ -54,10 +56,16 @@ class CatalogQuerySource final : public query::SourceCatalog {
         }
         const auto* table = find_named(*tables_, name, [](const auto& t) { return t->Name(); });
         if (table == nullptr) return std::nullopt;
-        std::vector<query::FieldDescription> fields;
-        const auto listed = (*table)->Fields();
-        for (std::int16_t i = 0; i < listed->Count(); ++i) fields.push_back(description_of(*listed->Item(i)));
-        return fields;
+        // Read once per table: a query may name the same table many times.
+        auto& cached = fields_[table->get()];
+        if (!cached) {
+            std::vector<query::FieldDescription> fields;
+            const auto listed = (*table)->Fields();
+            for (std::int16_t i = 0; i < listed->Count(); ++i)
+                fields.push_back(description_of(*listed->Item(i)));
+            cached = std::move(fields);
+        }
+        return *cached;
     }
 
     std::optional<std::vector<query::QueryRow>> query_rows(const std::u16string& name) const override {
@@ -73,6 +81,7 @@ class CatalogQuerySource final : public query::SourceCatalog {
     std::shared_ptr<const Catalog> catalog_;
     std::shared_ptr<engine::Database> database_;
     mutable std::optional<std::vector<std::unique_ptr<engine::TableDef>>> tables_;
+    mutable std::map<const engine::TableDef*, std::optional<std::vector<query::FieldDescription>>> fields_;
 };
 
 }  // namespace
