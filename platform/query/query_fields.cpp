@@ -25,6 +25,11 @@ constexpr std::size_t max_value_nesting = 512;
 // all-fields inputs multiplying through nested queries cannot build millions of fields first.
 constexpr std::size_t max_output_fields = 255;
 
+// The engine joins at most this many tables in one SELECT. Every name of the SELECT is looked up in each
+// of its inputs, so the bound also keeps the time and memory of compiling a hostile query's long list of
+// inputs from growing with the product of its inputs and their fields.
+constexpr std::size_t max_inputs = 32;
+
 // The attribute bit of a field that a query can write through.
 constexpr std::int32_t updatable_attribute = 32;
 
@@ -193,6 +198,7 @@ private:
     }
 
     Scope scope_of(const SelectStatement& statement, const Scope* outer, const std::vector<QueryParameter>& parameters) {
+        if (statement.sources.size() > max_inputs) throw_too_complex(current_query());
         Scope scope;
         scope.outer = outer;
         scope.parameters = &parameters;

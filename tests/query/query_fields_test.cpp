@@ -215,6 +215,26 @@ TEST(QueryFields, LongChainOfQueriesIsRefusedNotOverflowed) {
     EXPECT_EQ(resolve(catalog, catalog.rows(u"Q30")).at(0).name, u"a");
 }
 
+TEST(QueryFields, MoreInputsThanTheEngineJoinsAreTooComplex) {
+    MemoryCatalog catalog;
+    catalog.add_table(u"T", {text_field(u"a")});
+    const auto saved_inputs = [](int count) {
+        Rows rows;
+        for (int i = 0; i < count; ++i) rows.input(u"T", u"t" + ascii(std::to_string(i)));
+        return rows.column(u"t0.a").done();
+    };
+    std::u16string from = u"T AS t0";
+    for (int i = 1; i < 33; ++i) from += u", T AS t" + ascii(std::to_string(i));
+    const std::vector<std::pair<std::vector<QueryRow>, std::int32_t>> cases = {
+        {saved_inputs(32), 0},
+        {saved_inputs(33), 3360},
+        {Rows().nested_input(u"SELECT t0.a FROM " + from, u"x").column(u"a").done(), 3360},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(error_number_of(catalog, cases[i].first), cases[i].second) << "case " << i;
+    }
+}
+
 TEST(QueryFields, UnknownFunctionNamesTheFunctionAndTheQuery) {
     const MemoryCatalog catalog = typing_catalog();
     std::u16string description;
