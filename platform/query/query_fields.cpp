@@ -17,8 +17,8 @@ namespace {
 // cannot exhaust the stack.
 constexpr std::size_t max_query_nesting = 50;
 
-// Expressions nest at most this deep while one query compiles, counted across the queries and subqueries
-// it reaches, so the recursion that types them stays well inside the stack.
+// Expressions and derived tables nest at most this deep while one query compiles, counted across the queries
+// and subqueries it reaches, so the recursion that types them stays well inside the stack.
 constexpr std::size_t max_value_nesting = 512;
 
 // The engine gives a query at most this many output fields. Checked as each field is added, so that
@@ -143,7 +143,7 @@ private:
         Compiler& compiler_;
     };
 
-    // Counts the expressions being typed while one is.
+    // Counts the expressions and derived tables being typed while one is.
     class ValueNesting {
     public:
         explicit ValueNesting(Compiler& compiler) : compiler_(compiler) {
@@ -210,6 +210,7 @@ private:
         Source source;
         source.reference_name = table.reference_name();
         if (table.derived) {
+            const ValueNesting nesting(*this);
             source.fields = select_fields(*table.derived, nullptr, parameters);
         } else if (std::optional<std::vector<FieldDescription>> fields = catalog_.table_fields(table.name)) {
             source.fields = std::move(*fields);
