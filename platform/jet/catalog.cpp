@@ -347,7 +347,8 @@ TableDefinition Catalog::definition(const TableSource& source) const {
 
 std::vector<PropertyMap> Catalog::properties(const CatalogObject& object) const {
     if (object.properties_value.empty()) return {};
-    const std::vector<std::uint8_t> blob = read_long_value(*file_, object.properties_value);
+    std::uint64_t budget = long_value_capacity(*file_);
+    const std::vector<std::uint8_t> blob = read_long_value(*file_, object.properties_value, budget);
     return parse_property_blob(ByteView(blob, file_->path()), file_->format().jet3,
                                file_->format().code_page);
 }

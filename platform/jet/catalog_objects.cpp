@@ -1,5 +1,7 @@
 #include "platform/jet/catalog_objects.hpp"
 
+#include "platform/jet/damage.hpp"
+#include "platform/jet/long_value.hpp"
 #include "platform/jet/table_scan.hpp"
 
 namespace qz::jet {
@@ -18,6 +20,10 @@ std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const Tabl
     const auto& properties = required_column(file, objects_table, u"LvProp");
 
     std::vector<CatalogObject> objects;
+    // Property blobs are read one object at a time, later; like every long value they live in rows of their
+    // own, so together they fit in the file. Objects sharing one blob would multiply the memory of a
+    // listing that reads them all.
+    std::uint64_t property_bytes = 0;
     scan_table(file, objects_table, [&](RowAddress slot, const Record& record) {
         CatalogObject o;
         o.slot = slot;
@@ -34,10 +40,14 @@ std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const Tabl
             o.connect = record.text(connect).value_or(u"");
             o.foreign_name = record.text(foreign_name).value_or(u"");
         }
-        if (const auto stored = record.bytes(properties))
+        if (const auto stored = record.bytes(properties)) {
             o.properties_value.assign(stored->begin(), stored->end());
+            property_bytes += declared_long_value_length(*stored);
+        }
         objects.push_back(std::move(o));
     });
+    if (property_bytes > long_value_capacity(file))
+        throw_damaged(file.path(), "catalog objects share their property blobs");
     return objects;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/jet/long_value.hpp"
 #include "platform/jet/page_file.hpp"
 #include "platform/jet/table_definition.hpp"
+#include "platform/jet/table_scan.hpp"
 
 namespace qz::jet {
 namespace {
@@ -107,10 +108,47 @@ TEST(DamagedFile, ALongValueChainThatLoopsIsDetected) {
     Bytes header(12, 0);
     put32(header, 0, 1000);     // declared length, chain kind (top bits clear)
     put32(header, 4, 3u << 8);  // first chunk: row 0 of page 3
-    EXPECT_EQ(error_number_of([&] { read_long_value(pages, header); }), error_number::database_damaged);
+    std::uint64_t budget = long_value_capacity(pages);
+    EXPECT_EQ(error_number_of([&] { read_long_value(pages, header, budget); }),
+              error_number::database_damaged);
 
     put32(header, 0, 0x3FFFFFFF);  // a length no catalog value has: refused before allocating it
-    EXPECT_EQ(error_number_of([&] { read_long_value(pages, header); }), error_number::database_damaged);
+    budget = long_value_capacity(pages);
+    EXPECT_EQ(error_number_of([&] { read_long_value(pages, header, budget); }),
+              error_number::database_damaged);
+}
+
+TEST(DamagedFile, RowsSharingOneLongValueCannotMultiplyItPastTheFilesSize) {
+    // Rows on page 3 whose one Memo column each names the same 3000-byte long value on page 5: a file of six
+    // pages (24576 bytes) holds eight such values at most.
+    Bytes row(21, 0);
+    put16(row, 0, 1);                                  // columns in the row
+    put32(row, 2, 3000 | 0x40000000);                  // long-value header: 3000 bytes on one row ...
+    put32(row, 6, 5u << 8);                            // ... row 0 of page 5
+    put16(row, 14, 14);                                // end of the variable area
+    put16(row, 16, 2);                                 // the Memo's offset
+    put16(row, 18, 1);                                 // variable columns
+    row[20] = 0x01;                                    // null mask: the Memo is set
+    const Bytes usage_map = {0x00, 0, 0, 0, 0, 0x08};  // inline map naming page 3
+    TableDefinition table;
+    table.first_page = 9;
+    table.variable_column_count = 1;
+    table.owned_pages = {4, 0};
+    table.columns.push_back(ColumnDescriptor{.name = u"m", .type = 0x0C});
+    const Bytes empty_page(4096, 0);
+    for (const auto& [rows, expected] : std::vector<std::pair<std::size_t, std::int32_t>>{
+             {8, 0}, {9, error_number::database_damaged}, {150, error_number::database_damaged}}) {
+        test::TemporaryDatabase file("shared.mdb", {test::header_page(1), empty_page, empty_page,
+                                                    test::jet4_data_page(9, std::vector<Bytes>(rows, row)),
+                                                    test::jet4_data_page(0, {usage_map}),
+                                                    test::jet4_data_page(0, {Bytes(3000, 'a')})});
+        const PageFile pages(file.path(), u"");
+        const auto read_every_memo = [&] {
+            scan_table(pages, table,
+                       [&](RowAddress, const Record& record) { record.text(table.columns[0]); });
+        };
+        EXPECT_EQ(error_number_of(read_every_memo), expected) << rows << " rows";
+    }
 }
 
 TEST(DamagedFile, RowPointersOutsideTheirPageAreRefused) {
