@@ -1,5 +1,7 @@
 #include "platform/jet/catalog_objects.hpp"
 
+#include <unordered_set>
+
 #include "platform/jet/damage.hpp"
 #include "platform/jet/long_value.hpp"
 #include "platform/jet/table_scan.hpp"
@@ -24,10 +26,13 @@ std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const Tabl
     // own, so together they fit in the file. Objects sharing one blob would multiply the memory of a
     // listing that reads them all.
     std::uint64_t property_bytes = 0;
+    // Ids are unique; a local table's is its definition page, so tables sharing one would each read it.
+    std::unordered_set<std::int32_t> ids;
     scan_table(file, objects_table, [&](RowAddress slot, const Record& record) {
         CatalogObject o;
         o.slot = slot;
         o.id = static_cast<std::int32_t>(record.integer(id).value_or(0));
+        if (!ids.insert(o.id).second) throw_damaged(file.path(), "two catalog objects have the same id");
         o.parent_id = static_cast<std::int32_t>(record.integer(parent_id).value_or(0));
         o.name = record.text(name).value_or(u"");
         o.type = static_cast<std::int16_t>(record.integer(type).value_or(0));
