@@ -77,6 +77,8 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     std::vector<PropertyEntry> multi_value_properties(std::uint32_t complex_id) const;
     // The rows of MSysQueries, every saved query's; read once, on first use.
     const std::vector<query::QueryRow>& query_rows() const;
+    // The saved queries compiled so far against this catalog, which does not change while it is open.
+    query::CompiledQueries& compiled_queries() const { return compiled_queries_; }
 
   private:
     Catalog(std::unique_ptr<PageFile> file, int link_depth);
@@ -104,6 +106,7 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     mutable std::optional<std::map<std::uint32_t, ComplexRow>> complex_;
     mutable std::map<std::u16string, std::shared_ptr<const Catalog>> linked_;
     mutable std::optional<std::vector<query::QueryRow>> query_rows_;
+    mutable query::CompiledQueries compiled_queries_;
 };
 
 }  // namespace qz::jet

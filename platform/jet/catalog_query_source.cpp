@@ -89,7 +89,8 @@ class CatalogQuerySource final : public query::SourceCatalog {
 std::vector<FieldModel> saved_query_fields(const std::shared_ptr<const Catalog>& catalog,
                                            const CatalogObject& query) {
     const CatalogQuerySource source(catalog);
-    return query::resolve_query_fields(query.name, rows_of_query(catalog->query_rows(), query.id), source);
+    return query::resolve_query_fields(query.name, rows_of_query(catalog->query_rows(), query.id), source,
+                                       catalog->compiled_queries());
 }
 
 }  // namespace qz::jet

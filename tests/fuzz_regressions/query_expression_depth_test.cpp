@@ -92,6 +92,19 @@ TEST(DeepQueryExpressionAcrossQueries, ChainOfSubqueriesOnQueriesIsTooComplex) {
     }
     EXPECT_EQ(compile_error(catalog, catalog.rows(u"Q0")), too_complex);
     EXPECT_EQ(compile_error(catalog, catalog.rows(u"Q38")), 0);
+
+    // Compiled from the bottom up, each query is used deeper than it went when compiled: still too complex.
+    CompiledQueries compiled;
+    std::int32_t error = 0;
+    for (std::size_t level = 41; level-- > 0;) {
+        try {
+            resolve_query_fields(u"Q" + number(level), catalog.rows(u"Q" + number(level)), catalog, compiled);
+            error = 0;
+        } catch (const Error& e) {
+            error = e.number();
+        }
+    }
+    EXPECT_EQ(error, too_complex) << "Q0";
 }
 
 // SELECT a FROM (SELECT a FROM (... FROM innermost) AS d) AS d, `levels` derived tables deep.
