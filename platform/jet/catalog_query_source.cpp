@@ -1,6 +1,7 @@
 #include "platform/jet/catalog_query_source.hpp"
 
 #include <map>
+#include <unordered_map>
 
 #include "platform/jet/file_database.hpp"
 #include "platform/jet/name_match.hpp"
@@ -49,23 +50,26 @@ class CatalogQuerySource final : public query::SourceCatalog {
 
     std::optional<std::vector<query::FieldDescription>> table_fields(
         const std::u16string& name) const override {
-        if (!tables_) {
-            tables_.emplace();
-            const auto listed = database_->TableDefs();
-            for (std::int16_t i = 0; i < listed->Count(); ++i) tables_->push_back(listed->Item(i));
+        if (!tables_) tables_ = list_tables();
+        // The table spelt the same, else the first that differs only in letter case.
+        std::size_t position = 0;
+        if (const auto exact = tables_->exact.find(name); exact != tables_->exact.end()) {
+            position = exact->second;
+        } else if (const auto loose = tables_->loose.find(name_key(name)); loose != tables_->loose.end()) {
+            position = loose->second;
+        } else {
+            return std::nullopt;
         }
-        const auto* table = find_named(*tables_, name, [](const auto& t) { return t->Name(); });
-        if (table == nullptr) return std::nullopt;
         // Read once per table: a query may name the same table many times.
-        auto& cached = fields_[table->get()];
-        if (!cached) {
+        auto cached = fields_.find(position);
+        if (cached == fields_.end()) {
             std::vector<query::FieldDescription> fields;
-            const auto listed = (*table)->Fields();
+            const auto listed = tables_->listed[position]->Fields();
             for (std::int16_t i = 0; i < listed->Count(); ++i)
                 fields.push_back(description_of(*listed->Item(i)));
-            cached = std::move(fields);
+            cached = fields_.emplace(position, std::move(fields)).first;
         }
-        return *cached;
+        return cached->second;
     }
 
     std::optional<std::vector<query::QueryRow>> query_rows(const std::u16string& name) const override {
@@ -78,10 +82,30 @@ class CatalogQuerySource final : public query::SourceCatalog {
     std::int32_t database_collating_order() const override { return catalog_->file().format().sort_order; }
 
   private:
+    // The table collection with its positions by name, so that a query naming many tables finds each at
+    // once.
+    struct Tables {
+        std::vector<std::unique_ptr<engine::TableDef>> listed;
+        std::unordered_map<std::u16string, std::size_t> exact;  // first position of each name
+        std::unordered_map<std::u16string, std::size_t> loose;  // first position of each name key
+    };
+    Tables list_tables() const {
+        Tables tables;
+        const auto listed = database_->TableDefs();
+        for (std::int16_t i = 0; i < listed->Count(); ++i) {
+            tables.listed.push_back(listed->Item(i));
+            const std::u16string name = tables.listed.back()->Name();
+            const auto position = static_cast<std::size_t>(i);
+            tables.exact.emplace(name, position);
+            tables.loose.emplace(name_key(name), position);
+        }
+        return tables;
+    }
+
     std::shared_ptr<const Catalog> catalog_;
     std::shared_ptr<engine::Database> database_;
-    mutable std::optional<std::vector<std::unique_ptr<engine::TableDef>>> tables_;
-    mutable std::map<const engine::TableDef*, std::optional<std::vector<query::FieldDescription>>> fields_;
+    mutable std::optional<Tables> tables_;
+    mutable std::map<std::size_t, std::vector<query::FieldDescription>> fields_;
 };
 
 }  // namespace
