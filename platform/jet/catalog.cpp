@@ -239,12 +239,31 @@ std::vector<PropertyEntry> Catalog::multi_value_properties(std::uint32_t complex
     return {};
 }
 
-const std::vector<query::QueryRow>& Catalog::query_rows() const {
+const CatalogObject* Catalog::find_query(std::u16string_view name) const {
+    // Indexed once: compiling every query of a database looks each one up.
+    if (!query_names_) {
+        QueryNames names;
+        for (const CatalogObject* query : queries()) {
+            names.exact.emplace(query->name, query);
+            names.loose.emplace(name_key(query->name), query);
+        }
+        query_names_ = std::move(names);
+    }
+    if (const auto exact = query_names_->exact.find(std::u16string(name)); exact != query_names_->exact.end())
+        return exact->second;
+    const auto loose = query_names_->loose.find(name_key(name));
+    return loose == query_names_->loose.end() ? nullptr : loose->second;
+}
+
+const std::vector<query::QueryRow>& Catalog::query_rows(std::int32_t object_id) const {
     if (!query_rows_) {
         const std::optional<TableDefinition> table = system_table(u"MSysQueries");
-        query_rows_ = table ? read_query_rows(*file_, *table) : std::vector<query::QueryRow>{};
+        query_rows_ = table ? read_query_rows(*file_, *table)
+                            : std::unordered_map<std::int32_t, std::vector<query::QueryRow>>{};
     }
-    return *query_rows_;
+    static const std::vector<query::QueryRow> no_rows;
+    const auto found = query_rows_->find(object_id);
+    return found == query_rows_->end() ? no_rows : found->second;
 }
 
 std::vector<RelationshipModel> Catalog::relationships() const {

@@ -5,7 +5,6 @@
 
 #include "platform/jet/file_database.hpp"
 #include "platform/jet/name_match.hpp"
-#include "platform/jet/query_rows.hpp"
 
 namespace qz::jet {
 namespace {
@@ -27,18 +26,6 @@ query::FieldDescription description_of(const engine::Field& field) {
         d.properties.emplace_back(property->Name(), property->Value());
     }
     return d;
-}
-
-// The object named `name`: the one spelt the same, else the first that differs only in letter case.
-template <class Named, class NameOf>
-const Named* find_named(const std::vector<Named>& items, const std::u16string& name, NameOf name_of) {
-    const Named* loose = nullptr;
-    for (const Named& item : items) {
-        const std::u16string item_name = name_of(item);
-        if (item_name == name) return &item;
-        if (loose == nullptr && same_name(item_name, name)) loose = &item;
-    }
-    return loose;
 }
 
 // The tables and queries of one database as a query's compilation sees them. Tables are read through the
@@ -73,10 +60,9 @@ class CatalogQuerySource final : public query::SourceCatalog {
     }
 
     std::optional<std::vector<query::QueryRow>> query_rows(const std::u16string& name) const override {
-        const auto queries = catalog_->queries();
-        const auto* query = find_named(queries, name, [](const CatalogObject* q) { return q->name; });
+        const CatalogObject* query = catalog_->find_query(name);
         if (query == nullptr) return std::nullopt;
-        return rows_of_query(catalog_->query_rows(), (*query)->id);
+        return catalog_->query_rows(query->id);
     }
 
     std::int32_t database_collating_order() const override { return catalog_->file().format().sort_order; }
@@ -113,7 +99,7 @@ class CatalogQuerySource final : public query::SourceCatalog {
 std::vector<FieldModel> saved_query_fields(const std::shared_ptr<const Catalog>& catalog,
                                            const CatalogObject& query) {
     const CatalogQuerySource source(catalog);
-    return query::resolve_query_fields(query.name, rows_of_query(catalog->query_rows(), query.id), source,
+    return query::resolve_query_fields(query.name, catalog->query_rows(query.id), source,
                                        catalog->compiled_queries());
 }
 
