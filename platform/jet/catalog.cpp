@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/error.hpp"
 #include "platform/jet/byte_view.hpp"
@@ -126,10 +127,10 @@ std::vector<const CatalogObject*> Catalog::tables() const {
     std::vector<const CatalogObject*> listed =
         children(u"Tables", {object_type::local_table, object_type::odbc_table, object_type::linked_table});
     load_complex_columns();
+    std::unordered_set<std::int32_t> flat_tables;
+    for (const auto& c : *complex_) flat_tables.insert(c.second.flat_table);
     std::erase_if(listed, [&](const CatalogObject* o) {
-        return o->type == object_type::local_table &&
-               std::any_of(complex_->begin(), complex_->end(),
-                           [&](const auto& c) { return c.second.flat_table == o->id; });
+        return o->type == object_type::local_table && flat_tables.contains(o->id);
     });
     return listed;
 }
@@ -238,12 +239,31 @@ std::vector<PropertyEntry> Catalog::multi_value_properties(std::uint32_t complex
     return {};
 }
 
-const std::vector<query::QueryRow>& Catalog::query_rows() const {
+const CatalogObject* Catalog::find_query(std::u16string_view name) const {
+    // Indexed once: compiling every query of a database looks each one up.
+    if (!query_names_) {
+        QueryNames names;
+        for (const CatalogObject* query : queries()) {
+            names.exact.emplace(query->name, query);
+            names.loose.emplace(name_key(query->name), query);
+        }
+        query_names_ = std::move(names);
+    }
+    if (const auto exact = query_names_->exact.find(std::u16string(name)); exact != query_names_->exact.end())
+        return exact->second;
+    const auto loose = query_names_->loose.find(name_key(name));
+    return loose == query_names_->loose.end() ? nullptr : loose->second;
+}
+
+const std::vector<query::QueryRow>& Catalog::query_rows(std::int32_t object_id) const {
     if (!query_rows_) {
         const std::optional<TableDefinition> table = system_table(u"MSysQueries");
-        query_rows_ = table ? read_query_rows(*file_, *table) : std::vector<query::QueryRow>{};
+        query_rows_ = table ? read_query_rows(*file_, *table)
+                            : std::unordered_map<std::int32_t, std::vector<query::QueryRow>>{};
     }
-    return *query_rows_;
+    static const std::vector<query::QueryRow> no_rows;
+    const auto found = query_rows_->find(object_id);
+    return found == query_rows_->end() ? no_rows : found->second;
 }
 
 std::vector<RelationshipModel> Catalog::relationships() const {
@@ -258,11 +278,12 @@ std::vector<RelationshipModel> Catalog::relationships() const {
     const auto& referenced_object = required_column(*file_, *table, u"szReferencedObject");
     const auto& referenced_column = required_column(*file_, *table, u"szReferencedColumn");
     std::vector<std::vector<std::pair<std::int64_t, RelationshipModel::Pair>>> pairs;
+    // Groups by name key, so that the time stays linear in the number of rows whatever the file holds.
+    std::unordered_map<std::u16string, std::size_t> group_of;
     scan_table(*file_, *table, [&](RowAddress, const Record& record) {
         const std::u16string relation = record.text(name).value_or(u"");
-        auto group = std::find_if(groups.begin(), groups.end(),
-                                  [&](const RelationshipModel& g) { return same_name(g.name, relation); });
-        if (group == groups.end()) {
+        const auto [group, added] = group_of.try_emplace(name_key(relation), groups.size());
+        if (added) {
             RelationshipModel model;
             model.name = relation;
             model.table = record.text(referenced_object).value_or(u"");
@@ -270,9 +291,8 @@ std::vector<RelationshipModel> Catalog::relationships() const {
             model.attributes = static_cast<std::int32_t>(record.integer(grbit).value_or(0));
             groups.push_back(std::move(model));
             pairs.emplace_back();
-            group = groups.end() - 1;
         }
-        pairs[static_cast<std::size_t>(group - groups.begin())].push_back(
+        pairs[group->second].push_back(
             {record.integer(icolumn).value_or(0),
              {record.text(referenced_column).value_or(u""), record.text(column).value_or(u"")}});
     });
@@ -284,12 +304,10 @@ std::vector<RelationshipModel> Catalog::relationships() const {
     // The order of the relationship rows of MSysObjects; relationships without such a row follow.
     std::vector<RelationshipModel> ordered;
     for (const CatalogObject* o : children(u"Relationships", {object_type::relationship})) {
-        const auto found = std::find_if(groups.begin(), groups.end(), [&](const RelationshipModel& g) {
-            return !g.name.empty() && same_name(g.name, o->name);
-        });
-        if (found == groups.end()) continue;
-        ordered.push_back(std::move(*found));
-        found->name.clear();
+        const auto found = group_of.find(name_key(o->name));
+        if (found == group_of.end() || groups[found->second].name.empty()) continue;
+        ordered.push_back(std::move(groups[found->second]));
+        groups[found->second].name.clear();
     }
     for (auto& g : groups) {
         if (!g.name.empty()) ordered.push_back(std::move(g));
@@ -348,7 +366,8 @@ TableDefinition Catalog::definition(const TableSource& source) const {
 
 std::vector<PropertyMap> Catalog::properties(const CatalogObject& object) const {
     if (object.properties_value.empty()) return {};
-    const std::vector<std::uint8_t> blob = read_long_value(*file_, object.properties_value);
+    std::uint64_t budget = long_value_capacity(*file_);
+    const std::vector<std::uint8_t> blob = read_long_value(*file_, object.properties_value, budget);
     return parse_property_blob(ByteView(blob, file_->path()), file_->format().jet3,
                                file_->format().code_page);
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/jet/catalog_objects.hpp"
@@ -75,8 +76,14 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     // The properties of the value column of a multi-value column's flat table, which the engine shows as the
     // multi-value column's own (reference 12.5); empty when there are none.
     std::vector<PropertyEntry> multi_value_properties(std::uint32_t complex_id) const;
-    // The rows of MSysQueries, every saved query's; read once, on first use.
-    const std::vector<query::QueryRow>& query_rows() const;
+    // The saved query named `name`: the one spelt the same, else the first in order that differs only in
+    // letter case; null when there is none.
+    const CatalogObject* find_query(std::u16string_view name) const;
+    // The MSysQueries rows of the query whose Id is `object_id`; those of every query are read at once, on
+    // first use.
+    const std::vector<query::QueryRow>& query_rows(std::int32_t object_id) const;
+    // The saved queries compiled so far against this catalog, which does not change while it is open.
+    query::CompiledQueries& compiled_queries() const { return compiled_queries_; }
 
   private:
     Catalog(std::unique_ptr<PageFile> file, int link_depth);
@@ -103,7 +110,13 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     };
     mutable std::optional<std::map<std::uint32_t, ComplexRow>> complex_;
     mutable std::map<std::u16string, std::shared_ptr<const Catalog>> linked_;
-    mutable std::optional<std::vector<query::QueryRow>> query_rows_;
+    mutable std::optional<std::unordered_map<std::int32_t, std::vector<query::QueryRow>>> query_rows_;
+    struct QueryNames {
+        std::unordered_map<std::u16string, const CatalogObject*> exact;  // first query of each name
+        std::unordered_map<std::u16string, const CatalogObject*> loose;  // first query of each name key
+    };
+    mutable std::optional<QueryNames> query_names_;
+    mutable query::CompiledQueries compiled_queries_;
 };
 
 }  // namespace qz::jet

@@ -1,8 +1,10 @@
 #include "platform/jet/catalog_query_source.hpp"
 
+#include <map>
+#include <unordered_map>
+
 #include "platform/jet/file_database.hpp"
 #include "platform/jet/name_match.hpp"
-#include "platform/jet/query_rows.hpp"
 
 namespace qz::jet {
 namespace {
@@ -26,18 +28,6 @@ query::FieldDescription description_of(const engine::Field& field) {
     return d;
 }
 
-// The object named `name`: the one spelt the same, else the first that differs only in letter case.
-template <class Named, class NameOf>
-const Named* find_named(const std::vector<Named>& items, const std::u16string& name, NameOf name_of) {
-    const Named* loose = nullptr;
-    for (const Named& item : items) {
-        const std::u16string item_name = name_of(item);
-        if (item_name == name) return &item;
-        if (loose == nullptr && same_name(item_name, name)) loose = &item;
-    }
-    return loose;
-}
-
 // The tables and queries of one database as a query's compilation sees them. Tables are read through the
 // database's own table collection, so a field a query takes from a table equals the table's field.
 class CatalogQuerySource final : public query::SourceCatalog {
@@ -47,32 +37,61 @@ class CatalogQuerySource final : public query::SourceCatalog {
 
     std::optional<std::vector<query::FieldDescription>> table_fields(
         const std::u16string& name) const override {
-        if (!tables_) {
-            tables_.emplace();
-            const auto listed = database_->TableDefs();
-            for (std::int16_t i = 0; i < listed->Count(); ++i) tables_->push_back(listed->Item(i));
+        if (!tables_) tables_ = list_tables();
+        // The table spelt the same, else the first that differs only in letter case.
+        std::size_t position = 0;
+        if (const auto exact = tables_->exact.find(name); exact != tables_->exact.end()) {
+            position = exact->second;
+        } else if (const auto loose = tables_->loose.find(name_key(name)); loose != tables_->loose.end()) {
+            position = loose->second;
+        } else {
+            return std::nullopt;
         }
-        const auto* table = find_named(*tables_, name, [](const auto& t) { return t->Name(); });
-        if (table == nullptr) return std::nullopt;
-        std::vector<query::FieldDescription> fields;
-        const auto listed = (*table)->Fields();
-        for (std::int16_t i = 0; i < listed->Count(); ++i) fields.push_back(description_of(*listed->Item(i)));
-        return fields;
+        // Read once per table: a query may name the same table many times.
+        auto cached = fields_.find(position);
+        if (cached == fields_.end()) {
+            std::vector<query::FieldDescription> fields;
+            const auto listed = tables_->listed[position]->Fields();
+            for (std::int16_t i = 0; i < listed->Count(); ++i)
+                fields.push_back(description_of(*listed->Item(i)));
+            cached = fields_.emplace(position, std::move(fields)).first;
+        }
+        return cached->second;
     }
 
     std::optional<std::vector<query::QueryRow>> query_rows(const std::u16string& name) const override {
-        const auto queries = catalog_->queries();
-        const auto* query = find_named(queries, name, [](const CatalogObject* q) { return q->name; });
+        const CatalogObject* query = catalog_->find_query(name);
         if (query == nullptr) return std::nullopt;
-        return rows_of_query(catalog_->query_rows(), (*query)->id);
+        return catalog_->query_rows(query->id);
     }
 
     std::int32_t database_collating_order() const override { return catalog_->file().format().sort_order; }
 
   private:
+    // The table collection with its positions by name, so that a query naming many tables finds each at
+    // once.
+    struct Tables {
+        std::vector<std::unique_ptr<engine::TableDef>> listed;
+        std::unordered_map<std::u16string, std::size_t> exact;  // first position of each name
+        std::unordered_map<std::u16string, std::size_t> loose;  // first position of each name key
+    };
+    Tables list_tables() const {
+        Tables tables;
+        const auto listed = database_->TableDefs();
+        for (std::int16_t i = 0; i < listed->Count(); ++i) {
+            tables.listed.push_back(listed->Item(i));
+            const std::u16string name = tables.listed.back()->Name();
+            const auto position = static_cast<std::size_t>(i);
+            tables.exact.emplace(name, position);
+            tables.loose.emplace(name_key(name), position);
+        }
+        return tables;
+    }
+
     std::shared_ptr<const Catalog> catalog_;
     std::shared_ptr<engine::Database> database_;
-    mutable std::optional<std::vector<std::unique_ptr<engine::TableDef>>> tables_;
+    mutable std::optional<Tables> tables_;
+    mutable std::map<std::size_t, std::vector<query::FieldDescription>> fields_;
 };
 
 }  // namespace
@@ -80,7 +99,8 @@ class CatalogQuerySource final : public query::SourceCatalog {
 std::vector<FieldModel> saved_query_fields(const std::shared_ptr<const Catalog>& catalog,
                                            const CatalogObject& query) {
     const CatalogQuerySource source(catalog);
-    return query::resolve_query_fields(query.name, rows_of_query(catalog->query_rows(), query.id), source);
+    return query::resolve_query_fields(query.name, catalog->query_rows(query.id), source,
+                                       catalog->compiled_queries());
 }
 
 }  // namespace qz::jet

@@ -1,13 +1,11 @@
 #include "platform/jet/file_database.hpp"
 
 #include <algorithm>
-#include <functional>
-#include <limits>
 #include <optional>
 
-#include "platform/error.hpp"
 #include "platform/jet/catalog_query_source.hpp"
 #include "platform/jet/field_model.hpp"
+#include "platform/jet/indexed_collection.hpp"
 #include "platform/jet/name_match.hpp"
 
 namespace qz::jet {
@@ -22,28 +20,6 @@ constexpr std::int64_t hidden_attribute = 0x00000001;
 constexpr std::int64_t attached_table = 0x40000000, attach_exclusive = 0x00010000;
 constexpr std::int64_t attached_odbc = 0x20000000, attach_save_password = 0x00020000;
 
-template <class T>
-class IndexedCollection final : public engine::Collection<T> {
-  public:
-    using Make = std::function<std::unique_ptr<T>(std::size_t)>;
-    IndexedCollection(std::size_t count, Make make) : count_(count), make_(std::move(make)) {}
-
-    std::int16_t Count() const override {
-        return static_cast<std::int16_t>(
-            std::min<std::size_t>(count_, std::numeric_limits<std::int16_t>::max()));
-    }
-    std::unique_ptr<T> Item(std::int16_t position) const override {
-        if (position < 0 || static_cast<std::size_t>(position) >= count_) {
-            throw Error(error_number::item_not_found, u"Item not found in this collection.");
-        }
-        return make_(static_cast<std::size_t>(position));
-    }
-
-  private:
-    std::size_t count_;
-    Make make_;
-};
-
 class FileProperty final : public engine::Property {
   public:
     explicit FileProperty(std::pair<std::u16string, engine::Variant> property)
@@ -57,8 +33,8 @@ class FileProperty final : public engine::Property {
 
 class FileField final : public engine::Field {
   public:
-    FileField(FieldModel model, std::u16string foreign_name)
-        : model_(std::move(model)), foreign_name_(std::move(foreign_name)) {}
+    FileField(FieldModel model, std::u16string foreign_name, std::u16string path)
+        : model_(std::move(model)), foreign_name_(std::move(foreign_name)), path_(std::move(path)) {}
     std::u16string Name() const override { return model_.name; }
     std::int16_t Type() const override { return model_.type; }
     std::int32_t Size() const override { return model_.size; }
@@ -73,12 +49,13 @@ class FileField final : public engine::Field {
         auto properties = std::make_shared<decltype(model_.properties)>(model_.properties);
         return std::make_unique<IndexedCollection<engine::Property>>(
             properties->size(),
-            [properties](std::size_t i) { return std::make_unique<FileProperty>((*properties)[i]); });
+            [properties](std::size_t i) { return std::make_unique<FileProperty>((*properties)[i]); }, path_);
     }
 
   private:
     FieldModel model_;
     std::u16string foreign_name_;
+    std::u16string path_;  // the database the field was read from
 };
 
 class FileIndex final : public engine::Index {
@@ -148,22 +125,29 @@ class FileTableDef final : public engine::TableDef {
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
         auto reading = this->reading();
         auto columns = listed_columns(reading->definition);
+        const std::u16string& path = reading->source.catalog->file().path();
         return std::make_unique<IndexedCollection<engine::Field>>(
-            columns.size(), [reading, columns](std::size_t i) {
+            columns.size(),
+            [reading, columns](std::size_t i) {
                 const ColumnDescriptor& column = *columns[i];
                 const std::optional<PropertyMap> properties = reading->column_properties(column);
                 return std::make_unique<FileField>(
-                    field_model(*reading->source.catalog, column, properties ? &*properties : nullptr), u"");
-            });
+                    field_model(*reading->source.catalog, column, properties ? &*properties : nullptr), u"",
+                    reading->source.catalog->file().path());
+            },
+            path);
     }
     std::unique_ptr<engine::Collection<engine::Index>> Indexes() const override {
         auto reading = this->reading();
         auto indexes = listed_indexes(reading->definition);
+        const std::u16string& path = reading->source.catalog->file().path();
         return std::make_unique<IndexedCollection<engine::Index>>(
-            indexes.size(), [reading, indexes](std::size_t i) {
+            indexes.size(),
+            [reading, indexes](std::size_t i) {
                 return std::make_unique<FileIndex>(
                     index_model(reading->source.catalog->file(), reading->definition, *indexes[i]));
-            });
+            },
+            path);
     }
 
   private:
@@ -187,9 +171,11 @@ class FileQueryDef final : public engine::QueryDef {
     engine::OleDate LastUpdated() const override { return {object_->date_update}; }
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
         auto fields = std::make_shared<std::vector<FieldModel>>(saved_query_fields(catalog_, *object_));
-        return std::make_unique<IndexedCollection<engine::Field>>(fields->size(), [fields](std::size_t i) {
-            return std::make_unique<FileField>((*fields)[i], u"");
-        });
+        const std::u16string& path = catalog_->file().path();
+        return std::make_unique<IndexedCollection<engine::Field>>(
+            fields->size(),
+            [fields, path](std::size_t i) { return std::make_unique<FileField>((*fields)[i], u"", path); },
+            path);
     }
 
   private:
@@ -199,23 +185,28 @@ class FileQueryDef final : public engine::QueryDef {
 
 class FileRelation final : public engine::Relation {
   public:
-    explicit FileRelation(RelationshipModel model) : model_(std::move(model)) {}
+    FileRelation(RelationshipModel model, std::u16string path)
+        : model_(std::move(model)), path_(std::move(path)) {}
     std::u16string Name() const override { return model_.name; }
     std::u16string Table() const override { return model_.table; }
     std::u16string ForeignTable() const override { return model_.foreign_table; }
     std::int32_t Attributes() const override { return model_.attributes; }
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
         auto pairs = std::make_shared<std::vector<RelationshipModel::Pair>>(model_.fields);
-        return std::make_unique<IndexedCollection<engine::Field>>(pairs->size(), [pairs](std::size_t i) {
-            FieldModel field;
-            field.name = (*pairs)[i].name;
-            field.default_value = std::u16string{};
-            return std::make_unique<FileField>(std::move(field), (*pairs)[i].foreign_name);
-        });
+        return std::make_unique<IndexedCollection<engine::Field>>(
+            pairs->size(),
+            [pairs, path = path_](std::size_t i) {
+                FieldModel field;
+                field.name = (*pairs)[i].name;
+                field.default_value = std::u16string{};
+                return std::make_unique<FileField>(std::move(field), (*pairs)[i].foreign_name, path);
+            },
+            path_);
     }
 
   private:
     RelationshipModel model_;
+    std::u16string path_;  // the database the relation was read from
 };
 
 class FileDatabase final : public engine::Database {
@@ -225,22 +216,30 @@ class FileDatabase final : public engine::Database {
     std::unique_ptr<engine::Collection<engine::TableDef>> TableDefs() const override {
         auto tables = catalog_->tables();
         return std::make_unique<IndexedCollection<engine::TableDef>>(
-            tables.size(), [catalog = catalog_, tables](std::size_t i) {
+            tables.size(),
+            [catalog = catalog_, tables](std::size_t i) {
                 return std::make_unique<FileTableDef>(catalog, tables[i]);
-            });
+            },
+            catalog_->file().path());
     }
     std::unique_ptr<engine::Collection<engine::QueryDef>> QueryDefs() const override {
         auto queries = catalog_->queries();
         return std::make_unique<IndexedCollection<engine::QueryDef>>(
-            queries.size(), [catalog = catalog_, queries](std::size_t i) {
+            queries.size(),
+            [catalog = catalog_, queries](std::size_t i) {
                 return std::make_unique<FileQueryDef>(catalog, queries[i]);
-            });
+            },
+            catalog_->file().path());
     }
     std::unique_ptr<engine::Collection<engine::Relation>> Relations() const override {
         auto relations = std::make_shared<std::vector<RelationshipModel>>(catalog_->relationships());
+        const std::u16string& path = catalog_->file().path();
         return std::make_unique<IndexedCollection<engine::Relation>>(
             relations->size(),
-            [relations](std::size_t i) { return std::make_unique<FileRelation>((*relations)[i]); });
+            [relations, path](std::size_t i) {
+                return std::make_unique<FileRelation>((*relations)[i], path);
+            },
+            path);
     }
 
   private:

@@ -20,16 +20,27 @@ constexpr std::uint32_t max_catalog_value = 8u << 20;
 
 }  // namespace
 
-std::vector<std::uint8_t> read_long_value(const PageFile& file, std::span<const std::uint8_t> column_value) {
+std::uint64_t long_value_capacity(const PageFile& file) {
+    return std::uint64_t{file.page_count()} * file.format().page_size;
+}
+
+std::uint32_t declared_long_value_length(std::span<const std::uint8_t> column_value) {
+    if (column_value.size() < header_size) return 0;
+    std::uint32_t stored = 0;
+    for (std::size_t i = 4; i-- > 0;) stored = stored << 8 | column_value[i];
+    return stored & length_mask;
+}
+
+std::vector<std::uint8_t> read_long_value(const PageFile& file, std::span<const std::uint8_t> column_value,
+                                          std::uint64_t& budget) {
     const ByteView header(column_value, file.path());
     header.require(column_value.size() >= header_size, "a long value is shorter than its header");
     const std::uint32_t stored = header.u32(0);
     const std::uint32_t length = stored & length_mask;
     const auto kind = static_cast<std::uint8_t>(header.u8(3) & 0xC0);
-    header.require(length <= max_catalog_value &&
-                       static_cast<std::uint64_t>(length) <=
-                           static_cast<std::uint64_t>(file.page_count()) * file.format().page_size,
+    header.require(length <= max_catalog_value && length <= budget,
                    "a long value claims more bytes than the file holds");
+    budget -= length;
     if (kind == inline_kind) {
         const ByteView data = header.sub(header_size, length);
         return {data.bytes().begin(), data.bytes().end()};

@@ -20,6 +20,10 @@ constexpr std::uint16_t column_values_chunk = 0x0001;
 constexpr std::uint16_t name_pool_chunk = 0x0080;
 // record = u16 length (itself included), u8 ddl, u8 data type, u16 name index, u16 value length, value (9.2).
 constexpr std::size_t record_header_length = 8;
+// A dictionary name is stored once but copied into every record that refers to it. Object names have at most
+// 64 characters, so a blob holds at most that much name per record header; more is a blob made to multiply
+// memory far beyond the file's size.
+constexpr std::size_t name_characters_per_blob_byte = 64 / record_header_length;
 
 // Column type codes a property value can be stored as (7.1).
 namespace data_type {
@@ -88,6 +92,7 @@ public:
     std::vector<PropertyMap> parse() {
         std::vector<PropertyMap> maps;
         if (blob_.size() == 0) return maps;
+        name_budget_ = blob_.size() * name_characters_per_blob_byte;
         const std::array<std::uint8_t, 4>& signature = jet3_ ? jet3_signature : jet4_signature;
         blob_.require(blob_.size() >= signature.size(), "a property blob is truncated");
         for (std::size_t i = 0; i < signature.size(); ++i) {
@@ -144,6 +149,9 @@ private:
             const std::size_t name_index = body.u16(at + 4);
             body.require(name_index < names_.size(),
                          "a property refers to a name missing from the dictionary");
+            body.require(names_[name_index].size() <= name_budget_,
+                         "a property blob's records repeat its names more than its size allows");
+            name_budget_ -= names_[name_index].size();
             const std::size_t value_length = body.u16(at + 6);
             body.require(value_length <= length - record_header_length,
                          "a property value runs past its record");
@@ -225,6 +233,7 @@ private:
     bool jet3_;
     unsigned code_page_;
     std::vector<std::u16string> names_;
+    std::size_t name_budget_ = 0;  // name characters the records may still copy
 };
 
 }  // namespace

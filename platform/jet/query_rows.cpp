@@ -20,7 +20,8 @@ std::int32_t order_key(const PageFile& file, const Record& record, const ColumnD
 
 }  // namespace
 
-std::vector<query::QueryRow> read_query_rows(const PageFile& file, const TableDefinition& queries_table) {
+std::unordered_map<std::int32_t, std::vector<query::QueryRow>> read_query_rows(
+    const PageFile& file, const TableDefinition& queries_table) {
     const auto& object_id = required_column(file, queries_table, u"ObjectId");
     const auto& attribute = required_column(file, queries_table, u"Attribute");
     const auto& order = required_column(file, queries_table, u"Order");
@@ -28,7 +29,7 @@ std::vector<query::QueryRow> read_query_rows(const PageFile& file, const TableDe
     const auto& name2 = required_column(file, queries_table, u"Name2");
     const auto& expression = required_column(file, queries_table, u"Expression");
     const auto& flag = required_column(file, queries_table, u"Flag");
-    std::vector<query::QueryRow> rows;
+    std::unordered_map<std::int32_t, std::vector<query::QueryRow>> rows;
     scan_table(file, queries_table, [&](RowAddress, const Record& record) {
         query::QueryRow row;
         row.attribute = static_cast<std::int16_t>(record.integer(attribute).value_or(0));
@@ -38,17 +39,9 @@ std::vector<query::QueryRow> read_query_rows(const PageFile& file, const TableDe
         row.name2 = record.text(name2).value_or(u"");
         row.object_id = static_cast<std::int32_t>(record.integer(object_id).value_or(0));
         row.order = order_key(file, record, order);
-        rows.push_back(std::move(row));
+        rows[row.object_id].push_back(std::move(row));
     });
     return rows;
-}
-
-std::vector<query::QueryRow> rows_of_query(const std::vector<query::QueryRow>& rows, std::int32_t object_id) {
-    std::vector<query::QueryRow> found;
-    for (const auto& row : rows) {
-        if (row.object_id == object_id) found.push_back(row);
-    }
-    return found;
 }
 
 }  // namespace qz::jet

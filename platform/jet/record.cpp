@@ -16,8 +16,9 @@ constexpr std::uint8_t ole_type = 0x0B;
 
 }  // namespace
 
-Record::Record(const PageFile& file, const TableDefinition& table, RowBytes row)
-    : file_(&file), row_(std::move(row)) {
+Record::Record(const PageFile& file, const TableDefinition& table, RowBytes row,
+               std::uint64_t& long_value_budget)
+    : file_(&file), row_(std::move(row)), long_value_budget_(&long_value_budget) {
     const ByteView view(row_.bytes, file.path());
     const bool jet3 = file.format().jet3;
     const std::size_t length = row_.bytes.size();
@@ -126,7 +127,7 @@ std::optional<std::vector<std::uint8_t>> Record::long_bytes(const ColumnDescript
     if (!value) return std::nullopt;
     if (column.type != memo_type && column.type != ole_type)
         return std::vector<std::uint8_t>(value->begin(), value->end());
-    return read_long_value(*file_, *value);
+    return read_long_value(*file_, *value, *long_value_budget_);
 }
 
 const ColumnDescriptor& required_column(const PageFile& file, const TableDefinition& table,

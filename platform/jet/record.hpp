@@ -16,8 +16,10 @@ namespace qz::jet {
 
 class Record {
   public:
-    // Decodes the row layout; 3049 when the row's own structure is out of bounds.
-    Record(const PageFile& file, const TableDefinition& table, RowBytes row);
+    // Decodes the row layout; 3049 when the row's own structure is out of bounds. The long values read
+    // through the record are taken from `long_value_budget`, shared by the rows read together.
+    Record(const PageFile& file, const TableDefinition& table, RowBytes row,
+           std::uint64_t& long_value_budget);
 
     // The stored bytes of a column; nullopt when the value is null (or the column is newer than the row).
     std::optional<std::span<const std::uint8_t>> bytes(const ColumnDescriptor& column) const;
@@ -37,6 +39,7 @@ class Record {
 
     const PageFile* file_;
     RowBytes row_;
+    std::uint64_t* long_value_budget_;
     std::uint16_t row_columns_ = 0;
     std::span<const std::uint8_t> null_mask_;
     std::size_t data_start_ = 0;  // the fixed area starts after the column count

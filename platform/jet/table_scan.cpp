@@ -1,6 +1,7 @@
 #include "platform/jet/table_scan.hpp"
 
 #include "platform/jet/byte_view.hpp"
+#include "platform/jet/long_value.hpp"
 #include "platform/jet/usage_map.hpp"
 
 namespace qz::jet {
@@ -12,6 +13,8 @@ constexpr std::size_t owner_offset = 0x04;  // first TDEF page of the table owni
 
 void scan_table(const PageFile& file, const TableDefinition& table,
                 const std::function<void(RowAddress slot, const Record& record)>& visit) {
+    // The long values of all the rows fit in the file together, unless rows share them.
+    std::uint64_t long_value_budget = long_value_capacity(file);
     for (const std::uint32_t number : usage_map_pages(file, table.owned_pages)) {
         const PageBytes page = file.page(number);
         // Usage maps may name pages of other tables; only this table's data pages count.
@@ -21,7 +24,8 @@ void scan_table(const PageFile& file, const TableDefinition& table,
         const std::uint16_t rows = data_page_row_count(file, *page);
         for (std::uint16_t row = 0; row < rows; ++row) {
             const RowAddress slot{number, static_cast<std::uint8_t>(row)};
-            if (auto bytes = read_row(file, slot)) visit(slot, Record(file, table, std::move(*bytes)));
+            if (auto bytes = read_row(file, slot))
+                visit(slot, Record(file, table, std::move(*bytes), long_value_budget));
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "platform/query/query_fields.hpp"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -17,13 +18,18 @@ namespace {
 // cannot exhaust the stack.
 constexpr std::size_t max_query_nesting = 50;
 
-// Expressions nest at most this deep while one query compiles, counted across the queries and subqueries
-// it reaches, so the recursion that types them stays well inside the stack.
+// Expressions and derived tables nest at most this deep while one query compiles, counted across the queries
+// and subqueries it reaches, so the recursion that types them stays well inside the stack.
 constexpr std::size_t max_value_nesting = 512;
 
 // The engine gives a query at most this many output fields. Checked as each field is added, so that
 // all-fields inputs multiplying through nested queries cannot build millions of fields first.
 constexpr std::size_t max_output_fields = 255;
+
+// The engine joins at most this many tables in one SELECT. Every name of the SELECT is looked up in each
+// of its inputs, so the bound also keeps the time and memory of compiling a hostile query's long list of
+// inputs from growing with the product of its inputs and their fields.
+constexpr std::size_t max_inputs = 32;
 
 // The attribute bit of a field that a query can write through.
 constexpr std::int32_t updatable_attribute = 32;
@@ -105,8 +111,8 @@ std::u16string literal_name(const Expression& value) {
 
 class Compiler {
 public:
-    explicit Compiler(const SourceCatalog& catalog)
-        : catalog_(catalog), collating_order_(catalog.database_collating_order()) {}
+    Compiler(const SourceCatalog& catalog, CompiledQueries& compiled)
+        : catalog_(catalog), collating_order_(catalog.database_collating_order()), compiled_(compiled.by_name) {}
 
     std::vector<FieldDescription> saved_query_fields(const std::u16string& name, const std::vector<QueryRow>& rows) {
         OpenQuery open(*this, name);
@@ -129,6 +135,7 @@ private:
             }
             if (compiler_.open_queries_.size() >= max_query_nesting) throw_too_complex(compiler_.open_queries_.front());
             compiler_.open_queries_.push_back(name);
+            compiler_.deepest_query_ = std::max(compiler_.deepest_query_, compiler_.open_queries_.size());
         }
         ~OpenQuery() { compiler_.open_queries_.pop_back(); }
         OpenQuery(const OpenQuery&) = delete;
@@ -138,12 +145,13 @@ private:
         Compiler& compiler_;
     };
 
-    // Counts the expressions being typed while one is.
+    // Counts the expressions and derived tables being typed while one is.
     class ValueNesting {
     public:
         explicit ValueNesting(Compiler& compiler) : compiler_(compiler) {
             if (compiler_.value_nesting_ == max_value_nesting) throw_too_complex(compiler_.current_query());
             ++compiler_.value_nesting_;
+            compiler_.deepest_value_ = std::max(compiler_.deepest_value_, compiler_.value_nesting_);
         }
         ~ValueNesting() { --compiler_.value_nesting_; }
         ValueNesting(const ValueNesting&) = delete;
@@ -193,6 +201,7 @@ private:
     }
 
     Scope scope_of(const SelectStatement& statement, const Scope* outer, const std::vector<QueryParameter>& parameters) {
+        if (statement.sources.size() > max_inputs) throw_too_complex(current_query());
         Scope scope;
         scope.outer = outer;
         scope.parameters = &parameters;
@@ -204,6 +213,7 @@ private:
         Source source;
         source.reference_name = table.reference_name();
         if (table.derived) {
+            const ValueNesting nesting(*this);
             source.fields = select_fields(*table.derived, nullptr, parameters);
         } else if (std::optional<std::vector<FieldDescription>> fields = catalog_.table_fields(table.name)) {
             source.fields = std::move(*fields);
@@ -216,11 +226,27 @@ private:
 
     std::vector<FieldDescription> query_source_fields(const std::u16string& name) {
         const std::u16string key = fold_case(name);
-        if (auto cached = compiled_.find(key); cached != compiled_.end()) return cached->second;
+        const std::size_t query_base = open_queries_.size();
+        const std::size_t value_base = value_nesting_;
+        if (auto cached = compiled_.find(key); cached != compiled_.end()) {
+            const CompiledQueries::Compiled& compiled = cached->second;
+            // Used where its nesting would pass the bounds, it is compiled again, to fail as a first one would.
+            if (query_base + compiled.query_depth <= max_query_nesting &&
+                value_base + compiled.value_depth <= max_value_nesting) {
+                deepest_query_ = std::max(deepest_query_, query_base + compiled.query_depth);
+                deepest_value_ = std::max(deepest_value_, value_base + compiled.value_depth);
+                return compiled.fields;
+            }
+        }
         std::optional<std::vector<QueryRow>> rows = catalog_.query_rows(name);
         if (!rows) throw_input_not_found(name);
+        const std::size_t outer_query = std::exchange(deepest_query_, query_base);
+        const std::size_t outer_value = std::exchange(deepest_value_, value_base);
         std::vector<FieldDescription> fields = saved_query_fields(name, *rows);
-        compiled_.emplace(key, fields);
+        compiled_.insert_or_assign(key, CompiledQueries::Compiled{fields, deepest_query_ - query_base,
+                                                                  deepest_value_ - value_base});
+        deepest_query_ = std::max(deepest_query_, outer_query);
+        deepest_value_ = std::max(deepest_value_, outer_value);
         return fields;
     }
 
@@ -438,14 +464,23 @@ private:
     std::int32_t collating_order_;
     std::vector<std::u16string> open_queries_;
     std::size_t value_nesting_ = 0;
-    std::map<std::u16string, std::vector<FieldDescription>> compiled_;
+    // The deepest nesting reached since the compilation of the innermost saved query began.
+    std::size_t deepest_query_ = 0;
+    std::size_t deepest_value_ = 0;
+    std::map<std::u16string, CompiledQueries::Compiled>& compiled_;
 };
 
 }  // namespace
 
 std::vector<FieldDescription> resolve_query_fields(const std::u16string& query_name, const std::vector<QueryRow>& rows,
                                                    const SourceCatalog& catalog) {
-    return Compiler(catalog).saved_query_fields(query_name, rows);
+    CompiledQueries compiled;
+    return resolve_query_fields(query_name, rows, catalog, compiled);
+}
+
+std::vector<FieldDescription> resolve_query_fields(const std::u16string& query_name, const std::vector<QueryRow>& rows,
+                                                   const SourceCatalog& catalog, CompiledQueries& compiled) {
+    return Compiler(catalog, compiled).saved_query_fields(query_name, rows);
 }
 
 }  // namespace qz::query

@@ -3,6 +3,7 @@
 // from its MSysQueries rows and compiled against the current catalog each time its fields are asked for.
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -50,11 +51,27 @@ public:
     virtual std::int32_t database_collating_order() const = 0;
 };
 
+// Saved queries already compiled against one catalog, kept so that compiling every query of a database
+// compiles each query once rather than once per query that uses it. Each keeps how deep it nests, so that a
+// query used deeper than where it was compiled fails as a first compilation there would.
+class CompiledQueries {
+public:
+    struct Compiled {
+        std::vector<FieldDescription> fields;
+        std::size_t query_depth = 0;  // saved queries open at once while it compiles, itself included
+        std::size_t value_depth = 0;  // expressions and derived tables nested at once while it compiles
+    };
+    std::map<std::u16string, Compiled> by_name;  // by folded name
+};
+
 // The output fields of the saved query `query_name` whose MSysQueries rows are `rows`, in output order.
 // Raises qz::Error: 3078 for a missing input table or query, 3075 for a text that does not parse, 3085 for
 // an unknown function, 3079 for an ambiguous field name, 3103 for queries that use each other in a circle,
 // 3360 for nesting deeper than the engine allows, 3190 for more than 255 output fields.
 std::vector<FieldDescription> resolve_query_fields(const std::u16string& query_name, const std::vector<QueryRow>& rows,
                                                    const SourceCatalog& catalog);
+// The same, reusing and adding to `compiled`, which must belong to this catalog.
+std::vector<FieldDescription> resolve_query_fields(const std::u16string& query_name, const std::vector<QueryRow>& rows,
+                                                   const SourceCatalog& catalog, CompiledQueries& compiled);
 
 }  // namespace qz::query

@@ -9,10 +9,13 @@
 #include "jet/reader_test_files.hpp"
 #include "platform/error.hpp"
 #include "platform/jet/access_file_engine.hpp"
+#include "platform/jet/catalog_objects.hpp"
 #include "platform/jet/data_page.hpp"
+#include "platform/jet/indexed_collection.hpp"
 #include "platform/jet/long_value.hpp"
 #include "platform/jet/page_file.hpp"
 #include "platform/jet/table_definition.hpp"
+#include "platform/jet/table_scan.hpp"
 
 namespace qz::jet {
 namespace {
@@ -106,10 +109,98 @@ TEST(DamagedFile, ALongValueChainThatLoopsIsDetected) {
     Bytes header(12, 0);
     put32(header, 0, 1000);     // declared length, chain kind (top bits clear)
     put32(header, 4, 3u << 8);  // first chunk: row 0 of page 3
-    EXPECT_EQ(error_number_of([&] { read_long_value(pages, header); }), error_number::database_damaged);
+    std::uint64_t budget = long_value_capacity(pages);
+    EXPECT_EQ(error_number_of([&] { read_long_value(pages, header, budget); }),
+              error_number::database_damaged);
 
     put32(header, 0, 0x3FFFFFFF);  // a length no catalog value has: refused before allocating it
-    EXPECT_EQ(error_number_of([&] { read_long_value(pages, header); }), error_number::database_damaged);
+    budget = long_value_capacity(pages);
+    EXPECT_EQ(error_number_of([&] { read_long_value(pages, header, budget); }),
+              error_number::database_damaged);
+}
+
+// Six pages (24576 bytes): a table whose rows are on page 3, named by the usage map on page 4, and one
+// 3000-byte row on page 5 for the rows' long values to name.
+std::vector<Bytes> one_page_table_file(const std::vector<Bytes>& rows) {
+    const Bytes empty_page(4096, 0);
+    const Bytes usage_map = {0x00, 0, 0, 0, 0, 0x08};  // inline map naming page 3
+    return {test::header_page(1),
+            empty_page,
+            empty_page,
+            test::jet4_data_page(9, rows),
+            test::jet4_data_page(0, {usage_map}),
+            test::jet4_data_page(0, {Bytes(3000, 'a')})};
+}
+TableDefinition one_page_table(std::vector<ColumnDescriptor> columns, std::uint16_t variable_columns) {
+    TableDefinition table;
+    table.first_page = 9;
+    table.variable_column_count = variable_columns;
+    table.owned_pages = {4, 0};
+    table.columns = std::move(columns);
+    return table;
+}
+// A header of `length` bytes of long value on one row: row 0 of page 5.
+void put_long_value(Bytes& row, std::size_t at, std::uint32_t length) {
+    put32(row, at, length | 0x40000000);
+    put32(row, at + 4, 5u << 8);
+}
+
+TEST(DamagedFile, RowsSharingOneLongValueCannotMultiplyItPastTheFilesSize) {
+    // Rows whose one Memo column each names the same 3000-byte long value: the file holds eight at most.
+    Bytes row(21, 0);
+    put16(row, 0, 1);  // columns in the row
+    put_long_value(row, 2, 3000);
+    put16(row, 14, 14);  // end of the variable area
+    put16(row, 16, 2);   // the Memo's offset
+    put16(row, 18, 1);   // variable columns
+    row[20] = 0x01;      // null mask: the Memo is set
+    const TableDefinition table = one_page_table({ColumnDescriptor{.name = u"m", .type = 0x0C}}, 1);
+    for (const auto& [rows, expected] : std::vector<std::pair<std::size_t, std::int32_t>>{
+             {8, 0}, {9, error_number::database_damaged}, {150, error_number::database_damaged}}) {
+        test::TemporaryDatabase file("shared.mdb", one_page_table_file(std::vector<Bytes>(rows, row)));
+        const PageFile pages(file.path(), u"");
+        const auto read_every_memo = [&] {
+            scan_table(pages, table,
+                       [&](RowAddress, const Record& record) { record.text(table.columns[0]); });
+        };
+        EXPECT_EQ(error_number_of(read_every_memo), expected) << rows << " rows";
+    }
+}
+
+TEST(DamagedFile, CatalogRowsSharingAnIdOrMorePropertyBlobsThanTheFileHoldsAreRefused) {
+    // Catalog rows holding only an Id and the 12-byte header of their property blob.
+    std::vector<ColumnDescriptor> columns = {
+        {.name = u"Id", .number = 0, .flags = 0x01, .length = 4},
+        {.name = u"LvProp", .number = 1, .flags = 0x01, .fixed_offset = 4, .length = 12}};
+    std::uint16_t number = 2;
+    for (const char16_t* name : {u"ParentId", u"Name", u"Type", u"DateCreate", u"DateUpdate", u"Flags",
+                                 u"Database", u"Connect", u"ForeignName"}) {
+        columns.push_back({.name = name, .number = number++});
+    }
+    const TableDefinition table = one_page_table(columns, 0);
+    const auto rows = [](std::vector<std::uint32_t> ids, std::uint32_t blob_length) {
+        std::vector<Bytes> out;
+        for (const std::uint32_t id : ids) {
+            Bytes row(19, 0);
+            put16(row, 0, 2);  // columns in the row
+            put32(row, 2, id);
+            put_long_value(row, 6, blob_length);
+            row[18] = 0x03;  // null mask: both set
+            out.push_back(row);
+        }
+        return out;
+    };
+    const std::vector<std::tuple<const char*, std::vector<Bytes>, std::int32_t>> cases = {
+        {"blobs that fit the file", rows({1, 2, 3, 4, 5, 6, 7, 8}, 3000), 0},
+        {"two objects of one id", rows({1, 2, 1}, 100), error_number::database_damaged},
+        {"blobs declaring more than the file holds", rows({1, 2, 3, 4, 5, 6, 7, 8, 9}, 3000),
+         error_number::database_damaged},
+    };
+    for (const auto& [fault, catalog_rows, expected] : cases) {
+        test::TemporaryDatabase file("catalog.mdb", one_page_table_file(catalog_rows));
+        const PageFile pages(file.path(), u"");
+        EXPECT_EQ(error_number_of([&] { read_catalog_objects(pages, table); }), expected) << fault;
+    }
 }
 
 TEST(DamagedFile, RowPointersOutsideTheirPageAreRefused) {
@@ -146,6 +237,18 @@ TEST(DamagedFile, RowPointersOutsideTheirPageAreRefused) {
     for (const auto& [fault, read] : reads) {
         EXPECT_EQ(error_number_of(read), error_number::database_damaged) << fault;
     }
+}
+
+TEST(DamagedFile, ACollectionPastSixteenBitPositionsIsRefusedNotCutShort) {
+    const auto make = [](std::size_t) { return std::unique_ptr<engine::Property>(); };
+    const std::vector<std::pair<std::size_t, std::int32_t>> cases = {
+        {32767, 0}, {32768, error_number::database_damaged}, {1u << 20, error_number::database_damaged}};
+    for (const auto& [count, expected] : cases) {
+        EXPECT_EQ(error_number_of([&] { IndexedCollection<engine::Property>(count, make, u"x.mdb"); }),
+                  expected)
+            << count;
+    }
+    EXPECT_EQ(IndexedCollection<engine::Property>(32767, make, u"x.mdb").Count(), 32767);
 }
 
 TEST(DatabasePath, PathFaultsGiveTheEngineNumbersWithoutBlocking) {

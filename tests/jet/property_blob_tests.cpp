@@ -181,6 +181,12 @@ TEST(PropertyBlob, Jet3NamesAndTextAreInTheCodePage) {
 
 TEST(PropertyBlob, EmptyBlobHasNoMaps) { EXPECT_TRUE(parse({}).empty()); }
 
+TEST(PropertyBlob, EveryRecordMayNameTheLongestObjectName) {
+    const std::vector<Record> records(5000, Record{0, 0x0B, 0, {}});
+    const Bytes blob = jet4_blob(name_pool({utf16(std::u16string(64, u'N'))}) + values_chunk(0, {}, records));
+    EXPECT_EQ(parse(blob).at(0).entries.size(), records.size());
+}
+
 // Damaged blobs: each must end in 3049, never a crash, a read past the bytes, or a partial answer.
 TEST(PropertyBlob, DamagedBlobsRaise3049) {
     const Bytes pool = name_pool({utf16(u"Format")});
@@ -202,6 +208,9 @@ TEST(PropertyBlob, DamagedBlobsRaise3049) {
     record_too_short[record_too_short.size() - 10] = 7;
     Bytes map_header_past_chunk = good;
     map_header_past_chunk[pool.size() + 4 + 6] = 200;
+    // Records of 8 bytes that each copy one name of 1000 characters: memory far beyond the blob's size.
+    const Bytes long_name_pool = name_pool({utf16(std::u16string(1000, u'N'))});
+    const std::vector<Record> repeats(40, Record{0, 0x0B, 0, {}});
 
     const std::vector<std::pair<const char*, Bytes>> cases{
         {"chunk truncated at the end of the blob", Bytes(good.begin(), good.end() - 1)},
@@ -224,6 +233,8 @@ TEST(PropertyBlob, DamagedBlobsRaise3049) {
         {"Jet 3 signature in a Jet 4 file", jet3_blob(pool + good_values)},
         {"not a property blob", ascii("Hello, world")},
         {"truncated signature", Bytes{'M', 'R'}},
+        {"records repeating a long name past the blob's size",
+         jet4_blob(long_name_pool + values_chunk(0, {}, repeats))},
     };
     for (const auto& [fault, blob] : cases) {
         try {

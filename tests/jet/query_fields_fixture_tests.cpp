@@ -9,7 +9,6 @@
 #include "platform/error.hpp"
 #include "platform/jet/access_file_engine.hpp"
 #include "platform/jet/catalog.hpp"
-#include "platform/jet/query_rows.hpp"
 #include "platform/text/code_page.hpp"
 #include "support/fixtures.hpp"
 
@@ -132,7 +131,7 @@ TEST(QueryFieldsOnFixtures, QueryRowsKeepAttributesAndOrderAsStored) {
         ASSERT_NE(select, queries.end());
         std::map<std::int32_t, std::u16string> columns;
         int end_rows = 0;
-        for (const auto& row : rows_of_query(catalog->query_rows(), (*select)->id)) {
+        for (const auto& row : catalog->query_rows((*select)->id)) {
             if (row.attribute == 6) columns[row.order] = row.expression;
             if (row.attribute == 255) ++end_rows;
         }

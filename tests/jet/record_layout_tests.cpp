@@ -44,7 +44,8 @@ TEST(RecordLayout, Jet3JumpTableMovesOffsetsPast255) {
     const PageFile pages(file.path(), u"");
     TableDefinition table;
     table.variable_column_count = 2;
-    const Record record(pages, table, row_of(row));
+    std::uint64_t no_long_values = 0;
+    const Record record(pages, table, row_of(row), no_long_values);
     EXPECT_EQ(record.text(column(0x0A, 0, 0, 0x02)), std::u16string(200, u'a'));
     EXPECT_EQ(record.text(column(0x0A, 1, 1, 0x02)), std::u16string(100, u'b'));
 }
@@ -60,7 +61,8 @@ TEST(RecordLayout, Jet4FixedVariableBooleanAndColumnsNewerThanTheRow) {
     const PageFile pages(file.path(), u"");
     TableDefinition table;
     table.variable_column_count = 1;
-    const Record record(pages, table, row_of(row));
+    std::uint64_t no_long_values = 0;
+    const Record record(pages, table, row_of(row), no_long_values);
     EXPECT_EQ(record.integer(column(0x04, 0, 0, 0x03, 4)), 42);
     EXPECT_EQ(record.text(column(0x0A, 1, 0, 0x02)), u"abc");
     EXPECT_TRUE(record.boolean(column(0x01, 2, 0, 0x03))) << "a Boolean is its null-mask bit";
@@ -71,7 +73,7 @@ TEST(RecordLayout, Jet4FixedVariableBooleanAndColumnsNewerThanTheRow) {
 
     Bytes overlapping = row;
     overlapping[13] = 12;  // offset[0] after offset[1]
-    EXPECT_THROW(Record(pages, table, row_of(overlapping)), qz::Error);
+    EXPECT_THROW(Record(pages, table, row_of(overlapping), no_long_values), qz::Error);
 }
 
 TEST(UsageMap, InlineAndReferenceMapsNamePagesAndDropThosePastTheEnd) {

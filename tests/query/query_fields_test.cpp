@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/error.hpp"
 #include "query_models.hpp"
 
@@ -213,6 +215,94 @@ TEST(QueryFields, LongChainOfQueriesIsRefusedNotOverflowed) {
     }
     EXPECT_EQ(error_number_of(catalog, catalog.rows(below), nullptr, below), 3360);
     EXPECT_EQ(resolve(catalog, catalog.rows(u"Q30")).at(0).name, u"a");
+}
+
+TEST(QueryFields, MoreInputsThanTheEngineJoinsAreTooComplex) {
+    MemoryCatalog catalog;
+    catalog.add_table(u"T", {text_field(u"a")});
+    const auto saved_inputs = [](int count) {
+        Rows rows;
+        for (int i = 0; i < count; ++i) rows.input(u"T", u"t" + ascii(std::to_string(i)));
+        return rows.column(u"t0.a").done();
+    };
+    std::u16string from = u"T AS t0";
+    for (int i = 1; i < 33; ++i) from += u", T AS t" + ascii(std::to_string(i));
+    const std::vector<std::pair<std::vector<QueryRow>, std::int32_t>> cases = {
+        {saved_inputs(32), 0},
+        {saved_inputs(33), 3360},
+        {Rows().nested_input(u"SELECT t0.a FROM " + from, u"x").column(u"a").done(), 3360},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(error_number_of(catalog, cases[i].first), cases[i].second) << "case " << i;
+    }
+}
+
+// Counts the saved queries looked up, each of which is then compiled.
+class CountingCatalog : public MemoryCatalog {
+public:
+    std::optional<std::vector<QueryRow>> query_rows(const std::u16string& name) const override {
+        ++lookups;
+        return MemoryCatalog::query_rows(name);
+    }
+    mutable int lookups = 0;
+};
+
+std::u16string numbered(const char16_t* prefix, int number) { return prefix + ascii(std::to_string(number)); }
+
+TEST(QueryFields, CompilingEveryQueryOfADatabaseCompilesEachOnce) {
+    // 40 layers of 50 queries, each on 32 queries of the layer below: compiled afresh, every query would
+    // compile the layers below it again.
+    CountingCatalog catalog;
+    catalog.add_table(u"T", {text_field(u"a")});
+    const auto name = [](int layer, int place) { return numbered(u"L", layer) + numbered(u"_", place); };
+    for (int layer = 0; layer < 40; ++layer) {
+        for (int place = 0; place < 50; ++place) {
+            Rows rows;
+            for (int k = 0; k < 32; ++k) {
+                rows.input(layer == 39 ? u"T" : name(layer + 1, (place + k) % 50), numbered(u"x", k));
+            }
+            catalog.add_query(name(layer, place), rows.column(u"x0.a").done());
+        }
+    }
+    CompiledQueries compiled;
+    for (int layer = 0; layer < 40; ++layer) {
+        for (int place = 0; place < 50; ++place) {
+            const std::u16string query = name(layer, place);
+            EXPECT_EQ(resolve_query_fields(query, catalog.rows(query), catalog, compiled).size(), 1u);
+        }
+    }
+    EXPECT_LE(catalog.lookups, 2000);
+}
+
+TEST(QueryFields, AQueryCompiledBeforeFailsDeeperAsItWouldFirstTime) {
+    // Q0 on Q1 ... on Q54 on T: too deep from Q5 up. Compiling from the bottom first must not change that.
+    MemoryCatalog catalog;
+    catalog.add_table(u"T", {text_field(u"a")});
+    for (int level = 0; level < 55; ++level) {
+        const std::u16string below = level == 54 ? u"T" : numbered(u"Q", level + 1);
+        catalog.add_query(numbered(u"Q", level), Rows().input(below).column(below + u".a").done());
+    }
+    const auto errors_in_order = [&](std::vector<int> order) {
+        CompiledQueries compiled;
+        std::map<int, std::int32_t> errors;
+        for (const int level : order) {
+            const std::u16string query = numbered(u"Q", level);
+            try {
+                resolve_query_fields(query, catalog.rows(query), catalog, compiled);
+                errors[level] = 0;
+            } catch (const Error& error) {
+                errors[level] = error.number();
+            }
+        }
+        return errors;
+    };
+    std::vector<int> top_down;
+    for (int level = 0; level < 55; ++level) top_down.push_back(level);
+    const std::vector<int> bottom_up(top_down.rbegin(), top_down.rend());
+    const std::map<int, std::int32_t> fresh = errors_in_order(top_down);
+    EXPECT_EQ(fresh.at(4), 3360);
+    EXPECT_EQ(fresh.at(5), 0);
+    EXPECT_EQ(errors_in_order(bottom_up), fresh);
 }
 
 TEST(QueryFields, UnknownFunctionNamesTheFunctionAndTheQuery) {
