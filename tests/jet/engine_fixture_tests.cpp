@@ -2,7 +2,6 @@
 // independent reader wrote about each of them. Skipped when the fixtures are absent.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <fstream>
 #include <map>
@@ -266,37 +265,6 @@ TEST(FixtureCatalog, AnOdbcLinkIsDescribedByItsCachedDefinitionAndWithoutOneGive
         EXPECT_EQ(e.number(), error_number::odbc_connection_failed);
         EXPECT_EQ(e.description(), u"ODBC--connection to 'Magnapinna' failed.");
     }
-}
-
-std::string file_bytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-TEST(FixtureCatalog, ReadingTheWholeCatalogLeavesTheFileUntouched) {
-    QZ_REQUIRE_FIXTURES();
-    const std::filesystem::path file = test::fixtures_folder() / "synthetic/types_V2016.accdb";
-    const std::string before = file_bytes(file);
-    struct stat status_before {};
-    ASSERT_EQ(::stat(file.c_str(), &status_before), 0);
-    {
-        const auto database = open(file);
-        const auto tables = database->TableDefs();
-        for (std::int16_t i = 0; i < tables->Count(); ++i) {
-            const auto fields = tables->Item(i)->Fields();
-            for (std::int16_t f = 0; f < fields->Count(); ++f) fields->Item(f)->Properties();
-            tables->Item(i)->Indexes();
-        }
-        database->Relations();
-        database->QueryDefs();
-    }
-    struct stat status_after {};
-    ASSERT_EQ(::stat(file.c_str(), &status_after), 0);
-    EXPECT_EQ(file_bytes(file), before);
-    EXPECT_EQ(status_after.st_mtim.tv_sec, status_before.st_mtim.tv_sec);
-    EXPECT_EQ(status_after.st_mtim.tv_nsec, status_before.st_mtim.tv_nsec);
-    EXPECT_FALSE(std::filesystem::exists(file.parent_path() / "types_V2016.laccdb"))
-        << "no lock file is made";
 }
 
 TEST(FixtureCatalog, ListingTablesReadsCatalogPagesOnlyNotRowData) {

@@ -44,8 +44,11 @@ class TempFolder {
 
 // The whole content of a file; empty when it does not exist.
 inline std::string read_file(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    if (!in) return {};
+    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+    in.seekg(0).read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 // Points unixODBC at configuration files in `folder` (odbc.ini and odbcinst.ini there, the user's file
