@@ -51,8 +51,7 @@ PageBytes definition_buffer(const PageFile& file, std::uint32_t first_page) {
     std::shared_ptr<std::vector<std::uint8_t>> joined;
     std::vector<std::uint32_t> seen;
     std::uint32_t number = first_page;
-    // Entered once even for page 0, the header, which the type check below then refuses.
-    do {
+    while (number != 0) {
         if (std::find(seen.begin(), seen.end(), number) != seen.end())
             throw_damaged(file.path(), "the pages of a table definition form a loop");
         seen.push_back(number);
@@ -69,7 +68,7 @@ PageBytes definition_buffer(const PageFile& file, std::uint32_t first_page) {
                            page->end());
         }
         number = view.u32(next_page_offset);
-    } while (number != 0);
+    }
     if (joined) return joined;
     return first;
 }
