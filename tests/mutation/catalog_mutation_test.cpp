@@ -35,12 +35,12 @@ constexpr std::size_t mebibyte = std::size_t{1} << 20;
 std::size_t memory_bound(std::size_t file_size) { return 32 * mebibyte + 4 * file_size; }
 
 // Copies per fixture: fewer of the large files, whose copies are read table by table, and of files with a
-// password, whose every copy derives its key again (slow under the sanitizers). Sized so that the whole test
-// takes about a minute and a half of a sanitizer build on two cores.
+// password, whose every copy derives its key again (slow under the sanitizers): 200 of most files, about
+// three minutes of a sanitizer build on two cores for the whole test.
 std::size_t copies_for(std::size_t file_size, bool password) {
     if (file_size > 8 * mebibyte) return damage_kinds;
-    if (file_size > 2 * mebibyte || password) return 4 * damage_kinds;
-    return 12 * damage_kinds;
+    if (file_size > 2 * mebibyte || password) return 8 * damage_kinds;
+    return 25 * damage_kinds;
 }
 
 // The fixture files by path relative to the fixture folder; one empty path, a skipped test, without them.
