@@ -10,10 +10,14 @@
 #include "platform/error.hpp"
 #include "platform/jet/index_leaf_walk.hpp"
 #include "platform/jet/property_blob.hpp"
+#include "support/byte_damage.hpp"
 #include "support/fixtures.hpp"
 
 namespace qz::jet {
 namespace {
+
+using test::below;
+using test::damage_byte;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -38,24 +42,11 @@ void expect_result_or_3049(Outcomes& outcomes, std::size_t round, const Attempt&
     }
 }
 
-std::size_t below(std::mt19937& random, std::size_t bound) { return bound == 0 ? 0 : random() % bound; }
-
-// One to four changes: a flipped bit, an edge value, or a random byte at a random place.
+// One to four changes, each to a byte at a random place.
 void mutate(std::mt19937& random, std::span<std::uint8_t> bytes) {
     const std::size_t changes = 1 + below(random, 4);
     for (std::size_t i = 0; i < changes && !bytes.empty(); ++i) {
-        std::uint8_t& byte = bytes[below(random, bytes.size())];
-        switch (below(random, 3)) {
-            case 0:
-                byte = static_cast<std::uint8_t>(byte ^ (1u << below(random, 8)));
-                break;
-            case 1:
-                byte = edge_values[below(random, std::size(edge_values))];
-                break;
-            default:
-                byte = static_cast<std::uint8_t>(random());
-                break;
-        }
+        damage_byte(random, bytes[below(random, bytes.size())], edge_values);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/jet/page_file.hpp"
 #include "platform/text/code_page.hpp"
+#include "support/byte_damage.hpp"
 
 namespace qz::test {
 namespace {
@@ -21,10 +22,6 @@ constexpr std::size_t header_pointer_offsets[] = {4, 8, 12, 16};
 constexpr std::uint8_t edge_values[] = {0x00, 0x01, 0x02, 0x7F, 0x80, 0xFE, 0xFF};
 
 using Random = std::mt19937_64;
-
-std::size_t below(Random& random, std::size_t bound) {
-    return bound == 0 ? 0 : static_cast<std::size_t>(random() % bound);
-}
 
 std::string hex(std::uint64_t value) {
     static constexpr char digits[] = "0123456789abcdef";
@@ -66,23 +63,12 @@ std::size_t page_to_cut_at(Random& random, const FileLayout& layout) {
                  below(random, 2) == 0 ? std::min<std::size_t>(layout.page_count, 16) : layout.page_count);
 }
 
-// One to four bytes of bytes[start, start + length) flipped in one bit, set to an edge value or to anything.
+// One to four bytes of bytes[start, start + length) damaged.
 std::string change_bytes(Random& random, Bytes& bytes, std::size_t start, std::size_t length) {
     std::string offsets;
     for (std::size_t change = 1 + below(random, 4); change > 0; --change) {
         const std::size_t at = start + below(random, length);
-        std::uint8_t& byte = bytes[at];
-        switch (below(random, 3)) {
-            case 0:
-                byte = static_cast<std::uint8_t>(byte ^ (1u << below(random, 8)));
-                break;
-            case 1:
-                byte = edge_values[below(random, std::size(edge_values))];
-                break;
-            default:
-                byte = static_cast<std::uint8_t>(random());
-                break;
-        }
+        damage_byte(random, bytes[at], edge_values);
         offsets += (offsets.empty() ? "" : ",") + hex(at - start);
     }
     return offsets;
