@@ -242,17 +242,11 @@ std::vector<PropertyEntry> Catalog::multi_value_properties(std::uint32_t complex
 const CatalogObject* Catalog::find_query(std::u16string_view name) const {
     // Indexed once: compiling every query of a database looks each one up.
     if (!query_names_) {
-        QueryNames names;
-        for (const CatalogObject* query : queries()) {
-            names.exact.emplace(query->name, query);
-            names.loose.emplace(name_key(query->name), query);
-        }
-        query_names_ = std::move(names);
+        query_names_.emplace();
+        for (const CatalogObject* query : queries()) query_names_->add(query->name, query);
     }
-    if (const auto exact = query_names_->exact.find(std::u16string(name)); exact != query_names_->exact.end())
-        return exact->second;
-    const auto loose = query_names_->loose.find(name_key(name));
-    return loose == query_names_->loose.end() ? nullptr : loose->second;
+    const CatalogObject* const* found = query_names_->find(name);
+    return found == nullptr ? nullptr : *found;
 }
 
 const std::vector<query::QueryRow>& Catalog::query_rows(std::int32_t object_id) const {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/jet/catalog_objects.hpp"
+#include "platform/jet/name_match.hpp"
 #include "platform/jet/page_file.hpp"
 #include "platform/jet/property_blob.hpp"
 #include "platform/jet/table_definition.hpp"
@@ -111,11 +112,7 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     mutable std::optional<std::map<std::uint32_t, ComplexRow>> complex_;
     mutable std::map<std::u16string, std::shared_ptr<const Catalog>> linked_;
     mutable std::optional<std::unordered_map<std::int32_t, std::vector<query::QueryRow>>> query_rows_;
-    struct QueryNames {
-        std::unordered_map<std::u16string, const CatalogObject*> exact;  // first query of each name
-        std::unordered_map<std::u16string, const CatalogObject*> loose;  // first query of each name key
-    };
-    mutable std::optional<QueryNames> query_names_;
+    mutable std::optional<NameIndex<const CatalogObject*>> query_names_;
     mutable query::CompiledQueries compiled_queries_;
 };
 

@@ -1,7 +1,6 @@
 #include "platform/jet/catalog_query_source.hpp"
 
 #include <map>
-#include <unordered_map>
 
 #include "platform/jet/file_database.hpp"
 #include "platform/jet/name_match.hpp"
@@ -38,15 +37,9 @@ class CatalogQuerySource final : public query::SourceCatalog {
     std::optional<std::vector<query::FieldDescription>> table_fields(
         const std::u16string& name) const override {
         if (!tables_) tables_ = list_tables();
-        // The table spelt the same, else the first that differs only in letter case.
-        std::size_t position = 0;
-        if (const auto exact = tables_->exact.find(name); exact != tables_->exact.end()) {
-            position = exact->second;
-        } else if (const auto loose = tables_->loose.find(name_key(name)); loose != tables_->loose.end()) {
-            position = loose->second;
-        } else {
-            return std::nullopt;
-        }
+        const std::size_t* found = tables_->positions.find(name);
+        if (found == nullptr) return std::nullopt;
+        const std::size_t position = *found;
         // Read once per table: a query may name the same table many times.
         auto cached = fields_.find(position);
         if (cached == fields_.end()) {
@@ -72,18 +65,14 @@ class CatalogQuerySource final : public query::SourceCatalog {
     // once.
     struct Tables {
         std::vector<std::unique_ptr<engine::TableDef>> listed;
-        std::unordered_map<std::u16string, std::size_t> exact;  // first position of each name
-        std::unordered_map<std::u16string, std::size_t> loose;  // first position of each name key
+        NameIndex<std::size_t> positions;
     };
     Tables list_tables() const {
         Tables tables;
         const auto listed = database_->TableDefs();
         for (std::int16_t i = 0; i < listed->Count(); ++i) {
             tables.listed.push_back(listed->Item(i));
-            const std::u16string name = tables.listed.back()->Name();
-            const auto position = static_cast<std::size_t>(i);
-            tables.exact.emplace(name, position);
-            tables.loose.emplace(name_key(name), position);
+            tables.positions.add(tables.listed.back()->Name(), static_cast<std::size_t>(i));
         }
         return tables;
     }
