@@ -35,8 +35,7 @@ std::vector<std::uint8_t> read_long_value(const PageFile& file, std::span<const 
                                           std::uint64_t& budget) {
     const ByteView header(column_value, file.path());
     header.require(column_value.size() >= header_size, "a long value is shorter than its header");
-    const std::uint32_t stored = header.u32(0);
-    const std::uint32_t length = stored & length_mask;
+    const std::uint32_t length = declared_long_value_length(column_value);
     const auto kind = static_cast<std::uint8_t>(header.u8(3) & 0xC0);
     header.require(length <= max_catalog_value && length <= budget,
                    "a long value claims more bytes than the file holds");
