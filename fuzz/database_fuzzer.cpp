@@ -7,20 +7,19 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
-#include "catalog/session/qz_cls_odbc_access.hpp"
 #include "fuzz_input.hpp"
-#include "platform/error.hpp"
-#include "text/utf8_methods.hpp"
+#include "mutation/every_listing.hpp"
 
 namespace {
 
-// Enough to reach every kind of object in the fixtures, few enough that one input stays fast.
-constexpr int max_tables_listed = 12;
-constexpr int max_queries_listed = 8;
+// Tables and queries described one by one: enough to reach every kind of object in the fixtures, few
+// enough that one input stays fast.
+constexpr std::size_t listed_per_kind = 8;
 
 // The file's bytes in an anonymous memory file, closed when it goes out of scope.
 class MemoryFile {
@@ -38,65 +37,25 @@ class MemoryFile {
     MemoryFile(const MemoryFile&) = delete;
     MemoryFile& operator=(const MemoryFile&) = delete;
 
-    std::u16string path() const {
-        const std::string text = "/proc/self/fd/" + std::to_string(descriptor_);
-        return {text.begin(), text.end()};
-    }
+    std::filesystem::path path() const { return "/proc/self/fd/" + std::to_string(descriptor_); }
 
   private:
     int descriptor_;
 };
 
-std::u16string position_text(int position) {
-    const std::string text = std::to_string(position);
-    return {text.begin(), text.end()};
-}
-
-// Every listing, each on its own: a failing listing must not keep the others from being fuzzed.
-template <class Listing>
-void run_listing(Listing listing) {
-    try {
-        listing();
-    } catch (const qz::Error& error) {
-        // Every failure a caller sees carries a number and a text.
-        if (error.number() == 0 || error.description().empty()) __builtin_trap();
-    }
-}
-
-void list_everything(const std::u16string& path, const std::u16string& password) {
-    qz::qz_cls_odbc_access session;
-    try {
-        session.connect(path, u"", password, u"|1|", u"|2|", u"|3|", u"|4|", u"|5|", u"|6|");
-    } catch (const qz::Error& error) {
-        if (error.number() == 0 || error.description().empty()) __builtin_trap();
-        return;
-    }
-    run_listing([&] { session.get_tables(u""); });
-    run_listing([&] { session.get_tables(u"sys"); });
-    run_listing([&] { session.get_relations(); });
-    run_listing([&] { session.get_querys(); });
-    int tables = 0;
-    int queries = 0;
-    run_listing([&] { tables = session.database().TableDefs()->Count(); });
-    run_listing([&] { queries = session.database().QueryDefs()->Count(); });
-    for (int t = 0; t < std::min(tables, max_tables_listed); ++t) {
-        run_listing([&] { session.get_fields(position_text(t), u""); });
-        run_listing([&] { session.get_indexes(position_text(t)); });
-    }
-    for (int q = 0; q < std::min(queries, max_queries_listed); ++q) {
-        run_listing([&] { session.get_fields_query(position_text(q)); });
-    }
+// Every listing must end in its text or in a numbered error; anything else is a fault.
+void list_everything(const std::filesystem::path& file, const std::string& password) {
+    const qz::test::ListingOutcomes outcomes = qz::test::run_every_listing(file, password, listed_per_kind);
+    for (const std::string& fault : outcomes.faults) std::fprintf(stderr, "fault: %s\n", fault.c_str());
+    if (!outcomes.faults.empty()) __builtin_trap();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto [password_utf8, file_bytes] = qz::fuzz::split_once(qz::fuzz::input_text(data, size), '\0');
-    std::u16string password;
-    qz::text::UTF8toUTF16(std::string(password_utf8), password);
-
+    const auto [password, file_bytes] = qz::fuzz::split_once(qz::fuzz::input_text(data, size), '\0');
     const MemoryFile file(file_bytes);
-    list_everything(file.path(), password);
-    if (!password.empty()) list_everything(file.path(), u"");
+    list_everything(file.path(), std::string(password));
+    if (!password.empty()) list_everything(file.path(), "");
     return 0;
 }
