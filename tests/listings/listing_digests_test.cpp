@@ -1,0 +1,162 @@
+// Every listing of every fixture, compared with the digests an earlier build recorded: a change meant to keep
+// behaviour (a speed-up, a move of code) must not change a single byte any caller receives.
+//
+// Record anew, after a change that is meant to alter listings, with
+//   QZ_RECORD_LISTING_DIGESTS=1 ctest --test-dir build -R ListingDigests
+// and commit the rewritten digest file together with the change.
+
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "catalog/session/qz_cls_odbc_access.hpp"
+#include "platform/error.hpp"
+#include "platform/text/code_page.hpp"
+#include "support/fixtures.hpp"
+
+namespace qz::test {
+namespace {
+
+// One SHA-256 over every output a fixture gives for one kind of listing, arguments included, so any changed
+// byte changes it.
+class Digest {
+  public:
+    Digest() : context_(EVP_MD_CTX_new()) { EVP_DigestInit_ex(context_, EVP_sha256(), nullptr); }
+    ~Digest() { EVP_MD_CTX_free(context_); }
+    Digest(const Digest&) = delete;
+    Digest& operator=(const Digest&) = delete;
+
+    void add(std::u16string_view text) {
+        const std::string bytes = text::utf16_to_utf8(text) + '\0';
+        EVP_DigestUpdate(context_, bytes.data(), bytes.size());
+    }
+    std::string hex() {
+        unsigned char value[EVP_MAX_MD_SIZE];
+        unsigned int size = 0;
+        EVP_DigestFinal_ex(context_, value, &size);
+        static constexpr char digits[] = "0123456789abcdef";
+        std::string text;
+        for (unsigned int i = 0; i < size; ++i) {
+            text += digits[value[i] >> 4];
+            text += digits[value[i] & 0xF];
+        }
+        return text;
+    }
+
+  private:
+    EVP_MD_CTX* context_;
+};
+
+// Runs one listing and adds its argument and its text, or its error's number and description, to `digest`.
+template <class Call>
+void add_outcome(Digest& digest, std::u16string_view argument, const Call& call) {
+    digest.add(argument);
+    try {
+        digest.add(call());
+    } catch (const Error& error) {
+        digest.add(u"error " + text::utf8_to_utf16(std::to_string(error.number())) + u" " + error.description());
+    }
+}
+
+std::string read_text(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The password the fixture's facts were read with; empty when it has none.
+std::u16string password_of(const std::string& fixture) {
+    const std::string facts = read_text(fixtures_folder() / ".." / "fixtures-facts" / (fixture + ".json"));
+    const std::size_t key = facts.find("\"passwordUsed\"");
+    if (key == std::string::npos) return u"";
+    const std::size_t open = facts.find('"', facts.find(':', key));
+    return text::utf8_to_utf16(facts.substr(open + 1, facts.find('"', open + 1) - open - 1));
+}
+
+std::vector<std::string> fixture_names() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(fixtures_folder())) {
+        const std::string extension = entry.path().extension().string();
+        if (entry.is_regular_file() && (extension == ".mdb" || extension == ".accdb")) {
+            names.push_back(entry.path().lexically_relative(fixtures_folder()).generic_string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// "<fixture> <listing> <digest>" for every listing kind of one fixture; a file that does not open gives one
+// line with its error.
+std::vector<std::string> digest_lines(const std::string& fixture) {
+    qz_cls_odbc_access session;
+    std::map<std::string, Digest> digests;
+    try {
+        session.connect((fixtures_folder() / fixture).u16string(), u"", password_of(fixture), u"\n", u"|", u"=",
+                        u";", u",", u":");
+    } catch (const Error& error) {
+        return {fixture + " connect error " + std::to_string(error.number())};
+    }
+    for (const char16_t* kind : {u"", u"tab", u"sys"}) {
+        add_outcome(digests["get_tables"], kind, [&] { return session.get_tables(kind); });
+    }
+    add_outcome(digests["get_relations"], u"", [&] { return session.get_relations(); });
+    add_outcome(digests["get_querys"], u"", [&] { return session.get_querys(); });
+
+    const auto tables = session.database().TableDefs();
+    for (std::int16_t position = 0; position < tables->Count(); ++position) {
+        const std::u16string name = tables->Item(position)->Name();
+        add_outcome(digests["get_fields"], name, [&] { return session.get_fields(name, u""); });
+        add_outcome(digests["get_indexes"], name, [&] { return session.get_indexes(name); });
+    }
+    const auto queries = session.database().QueryDefs();
+    for (std::int16_t position = 0; position < queries->Count(); ++position) {
+        const std::u16string name = queries->Item(position)->Name();
+        add_outcome(digests["get_fields_query"], name, [&] { return session.get_fields_query(name); });
+    }
+    std::vector<std::string> lines;
+    for (auto& [listing, digest] : digests) lines.push_back(fixture + " " + listing + " " + digest.hex());
+    return lines;
+}
+
+TEST(ListingDigests, EveryListingOfEveryFixtureKeepsItsRecordedBytes) {
+    QZ_REQUIRE_FIXTURES();
+    // Dates are recorded as the C locale writes them, whatever the environment of the run.
+    ::setenv("LC_ALL", "C", 1);
+    const std::filesystem::path recorded = QZ_LISTING_DIGESTS;
+    std::vector<std::string> now;
+    for (const std::string& fixture : fixture_names()) {
+        for (std::string& line : digest_lines(fixture)) now.push_back(std::move(line));
+    }
+    const char* record = std::getenv("QZ_RECORD_LISTING_DIGESTS");
+    if (record != nullptr && std::string(record) == "1") {
+        std::ofstream out(recorded, std::ios::binary | std::ios::trunc);
+        for (const std::string& line : now) out << line << '\n';
+        GTEST_SKIP() << "recorded " << now.size() << " digests in " << recorded;
+    }
+    std::istringstream lines(read_text(recorded));
+    std::map<std::string, std::string> before;  // "<fixture> <listing>" -> digest
+    for (std::string line; std::getline(lines, line);) {
+        before[line.substr(0, line.rfind(' '))] = line.substr(line.rfind(' ') + 1);
+    }
+    for (const std::string& line : now) {
+        const std::string key = line.substr(0, line.rfind(' '));
+        const auto found = before.find(key);
+        if (found == before.end()) {
+            ADD_FAILURE() << "no recorded digest for " << key << " (a new fixture? record anew)";
+        } else {
+            EXPECT_EQ(found->second, line.substr(line.rfind(' ') + 1)) << "listing bytes changed: " << key;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qz::test
