@@ -4,8 +4,13 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-# The shared library links the static library's objects, so every source a folder adds is in both.
+# The shared library links the static library's objects and those of every part of it, so every source a
+# folder adds is in both.
+get_property(qz_library_parts GLOBAL PROPERTY QZ_LIBRARY_PARTS)
 add_library(qz_odbc_access_shared SHARED $<TARGET_OBJECTS:qz_odbc_access>)
+foreach(part IN LISTS qz_library_parts)
+  target_sources(qz_odbc_access_shared PRIVATE $<TARGET_OBJECTS:${part}>)
+endforeach()
 set_target_properties(qz_odbc_access_shared PROPERTIES
   OUTPUT_NAME qz_odbc_access
   VERSION ${PROJECT_VERSION}

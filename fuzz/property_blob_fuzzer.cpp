@@ -8,8 +8,8 @@
 #include "catalog/listings/value_text.hpp"
 #include "fuzz_input.hpp"
 #include "platform/error.hpp"
-#include "platform/jet/property_blob.hpp"
 #include "platform/locale/date_text.hpp"
+#include "platform/reader/system_tables/property_blob.hpp"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "fuzz_input.hpp"
-#include "platform/crypto/header_mask.hpp"
-#include "platform/crypto/page_decoder.hpp"
 #include "platform/error.hpp"
+#include "platform/reader/protection/header_mask.hpp"
+#include "platform/reader/protection/page_decoder.hpp"
 #include "text/utf8_methods.hpp"
 
 namespace {

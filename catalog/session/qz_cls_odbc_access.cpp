@@ -5,7 +5,7 @@
 
 #include "catalog/session/qz_cls_regedit.hpp"
 #include "platform/error.hpp"
-#include "platform/jet/access_file_engine.hpp"
+#include "platform/reader/engine/access_file_engine.hpp"
 
 namespace qz {
 namespace {

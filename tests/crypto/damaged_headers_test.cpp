@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "crypto/fixture_pages.hpp"
-#include "platform/crypto/page_decoder.hpp"
 #include "platform/error.hpp"
+#include "platform/reader/protection/page_decoder.hpp"
 
 namespace qz::crypto {
 namespace {

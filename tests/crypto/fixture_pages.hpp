@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/crypto/header_mask.hpp"
+#include "platform/reader/protection/header_mask.hpp"
 #include "support/fixtures.hpp"
 
 namespace qz::test {

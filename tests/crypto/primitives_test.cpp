@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/crypto/aes.hpp"
-#include "platform/crypto/header_mask.hpp"
-#include "platform/crypto/rc4.hpp"
-#include "platform/crypto/xml_elements.hpp"
+#include "platform/reader/protection/aes.hpp"
+#include "platform/reader/protection/header_mask.hpp"
+#include "platform/reader/protection/rc4.hpp"
+#include "platform/reader/protection/xml_elements.hpp"
 
 namespace qz::crypto {
 namespace {

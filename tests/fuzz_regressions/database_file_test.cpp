@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "jet/reader_test_files.hpp"
 #include "platform/error.hpp"
-#include "platform/jet/page_file.hpp"
-#include "platform/jet/table_definition.hpp"
+#include "platform/reader/pages/page_file.hpp"
+#include "platform/reader/records/table_definition.hpp"
+#include "reader/reader_test_files.hpp"
 
 namespace qz::jet {
 namespace {

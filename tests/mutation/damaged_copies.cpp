@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <random>
 
-#include "platform/jet/page_file.hpp"
+#include "platform/reader/pages/page_file.hpp"
 #include "platform/text/code_page.hpp"
 #include "support/byte_damage.hpp"
 

@@ -1,0 +1,42 @@
+#pragma once
+// An engine collection over items made on demand by position, as the file reader hands out tables, queries,
+// relations, fields, indexes and properties.
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "catalog/session/engine.hpp"
+#include "platform/error.hpp"
+#include "platform/reader/pages/damage.hpp"
+
+namespace qz::jet {
+
+template <class T>
+class IndexedCollection final : public engine::Collection<T> {
+  public:
+    using Make = std::function<std::unique_ptr<T>(std::size_t)>;
+    // Positions are 16-bit: a file listing more items than that could only be listed in part, so it is
+    // refused rather than cut short. `path` names the database in that error.
+    IndexedCollection(std::size_t count, Make make, const std::u16string& path)
+        : count_(count), make_(std::move(make)) {
+        if (count_ > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
+            throw_damaged(path, "a collection holds more items than a 16-bit position can reach");
+    }
+
+    std::int16_t Count() const override { return static_cast<std::int16_t>(count_); }
+    std::unique_ptr<T> Item(std::int16_t position) const override {
+        if (position < 0 || static_cast<std::size_t>(position) >= count_) {
+            throw Error(error_number::item_not_found, u"Item not found in this collection.");
+        }
+        return make_(static_cast<std::size_t>(position));
+    }
+
+  private:
+    std::size_t count_;
+    Make make_;
+};
+
+}  // namespace qz::jet

@@ -1,0 +1,149 @@
+#include "platform/reader/pages/page_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/error.hpp"
+#include "platform/reader/pages/byte_view.hpp"
+#include "platform/reader/pages/damage.hpp"
+#include "platform/reader/protection/header_mask.hpp"
+#include "platform/text/code_page.hpp"
+
+namespace qz::jet {
+namespace {
+
+// Header fields (reference 1.2); offsets into page 0.
+constexpr std::size_t engine_name_offset = 0x04;
+constexpr std::size_t version_offset = 0x14;
+constexpr std::size_t header_prefix = 0x18;  // what must be readable before the page size is known
+constexpr std::size_t sort_order_jet3_offset = 0x3A;
+constexpr std::size_t code_page_offset = 0x3C;
+constexpr std::size_t sort_order_jet4_offset = 0x6E;
+constexpr std::string_view jet_engine_name{"Standard Jet DB\0", 16};
+constexpr std::string_view ace_engine_name{"Standard ACE DB\0", 16};
+constexpr std::uint8_t newest_version = 0x06;  // ACE 17, Access 2019
+constexpr std::int32_t general_sort_order = 1033;
+// Pages kept in memory: enough for the catalog pages a listing revisits, small enough to bound memory.
+constexpr std::size_t cached_pages = 256;
+
+[[noreturn]] void throw_unrecognized(const std::u16string& path) {
+    throw Error(error_number::unrecognized_format, u"Unrecognized database format '" + path + u"'.");
+}
+
+[[noreturn]] void throw_open_failure(const std::u16string& path, const std::string& native, int error) {
+    if (error == ENOENT || error == ENOTDIR) {
+        const std::filesystem::path folder = std::filesystem::path(native).parent_path();
+        std::error_code ignored;
+        if (error == ENOTDIR || (!folder.empty() && !std::filesystem::is_directory(folder, ignored))) {
+            throw Error(error_number::invalid_path, u"'" + path + u"' is not a valid path.");
+        }
+        throw Error(error_number::file_not_found, u"Could not find file '" + path + u"'.");
+    }
+    throw Error(error_number::cannot_open_file,
+                u"Cannot open the file '" + path + u"': " + text::utf8_to_utf16(std::strerror(error)) + u".");
+}
+
+bool read_fully(int descriptor, std::uint8_t* into, std::size_t length, off_t at) {
+    while (length > 0) {
+        const ssize_t got = ::pread(descriptor, into, length, at);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        into += got;
+        length -= static_cast<std::size_t>(got);
+        at += got;
+    }
+    return true;
+}
+
+}  // namespace
+
+PageFile::PageFile(const std::u16string& path, std::u16string_view password) : path_(path) {
+    const std::string native = text::utf16_to_utf8(path);
+    // Non-blocking, so that a named pipe or a device never stalls the open; only regular files are read.
+    descriptor_ = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (descriptor_ < 0) throw_open_failure(path_, native, errno);
+    struct stat status {};
+    if (::fstat(descriptor_, &status) != 0) {
+        const int error = errno;
+        ::close(descriptor_);
+        throw_open_failure(path_, native, error);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(descriptor_);
+        throw Error(error_number::cannot_open_file,
+                    u"Cannot open the file '" + path_ + u"': not a regular file.");
+    }
+    try {
+        const auto file_size = static_cast<std::uint64_t>(status.st_size);
+        std::vector<std::uint8_t> prefix(header_prefix);
+        if (file_size < header_prefix || !read_fully(descriptor_, prefix.data(), header_prefix, 0)) {
+            throw_unrecognized(path_);
+        }
+        const std::string_view name(reinterpret_cast<const char*>(prefix.data()) + engine_name_offset, 16);
+        format_.version = prefix[version_offset];
+        const bool jet_name = name == jet_engine_name;
+        const bool ace_name = name == ace_engine_name;
+        if (prefix[0] != 0x00 || format_.version > newest_version || (format_.version <= 1 && !jet_name) ||
+            (format_.version >= 2 && !ace_name)) {
+            throw_unrecognized(path_);
+        }
+        format_.jet3 = format_.version == 0;
+        format_.page_size = format_.jet3 ? 2048 : 4096;
+        if (file_size < format_.page_size) throw_damaged(path_, "the header page is truncated");
+        page_count_ = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(file_size / format_.page_size, std::uint64_t{0xFFFFFF} + 1));
+
+        auto header = std::make_shared<std::vector<std::uint8_t>>(format_.page_size);
+        if (!read_fully(descriptor_, header->data(), header->size(), 0)) {
+            throw_damaged(path_, "the header page cannot be read");
+        }
+        ++pages_read_;
+        crypto::remove_header_mask(*header, format_.jet3);
+        const ByteView view(*header, path_);
+        format_.code_page = view.u16(code_page_offset);
+        format_.sort_order = view.u16(format_.jet3 ? sort_order_jet3_offset : sort_order_jet4_offset);
+        if (format_.sort_order == 0) format_.sort_order = general_sort_order;
+        decoder_ = crypto::open_protection(*header, password, path_);
+        header_ = std::move(header);
+    } catch (...) {
+        ::close(descriptor_);
+        throw;
+    }
+}
+
+PageFile::~PageFile() { ::close(descriptor_); }
+
+PageBytes PageFile::page(std::uint32_t number) const {
+    if (number == 0) return header_;
+    if (const auto found = cache_.find(number); found != cache_.end()) return found->second;
+    if (number >= page_count_) throw_damaged(path_, "a page number lies past the end of the file");
+    // The oldest page's buffer is read into again when nobody else holds it: no allocation per page read.
+    std::shared_ptr<std::vector<std::uint8_t>> bytes;
+    if (cache_order_.size() >= cached_pages) {
+        const auto oldest = cache_.find(cache_order_.front());
+        if (oldest->second.use_count() == 1) bytes = std::move(oldest->second);
+        cache_.erase(oldest);
+        cache_order_.pop_front();
+    }
+    if (!bytes) bytes = std::make_shared<std::vector<std::uint8_t>>(format_.page_size);
+    read_page(number, *bytes);
+    cache_.emplace(number, bytes);
+    cache_order_.push_back(number);
+    return bytes;
+}
+
+void PageFile::read_page(std::uint32_t number, std::vector<std::uint8_t>& into) const {
+    const auto at = static_cast<off_t>(static_cast<std::uint64_t>(number) * format_.page_size);
+    if (!read_fully(descriptor_, into.data(), into.size(), at)) {
+        throw_damaged(path_, "a page cannot be read");
+    }
+    ++pages_read_;
+    if (decoder_) decoder_->decode(number, into);
+}
+
+}  // namespace qz::jet

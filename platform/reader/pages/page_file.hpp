@@ -1,0 +1,63 @@
+#pragma once
+// File and page access: opens a database file read-only, reads its header page and hands out the plain bytes
+// of any page on demand (decoded when the file is protected). Nothing above this layer sees the file.
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/reader/protection/page_decoder.hpp"
+
+namespace qz::jet {
+
+// What the header page says about the file (reference sections 1.2 to 1.4).
+struct FileFormat {
+    std::uint8_t version = 0;     // byte 0x14: 0 Jet 3, 1 Jet 4, 2 to 6 ACE 12 to 17
+    bool jet3 = false;            // Jet 3 layouts (2048-byte pages, 1-byte row offsets, code-page text)
+    std::size_t page_size = 0;    // 2048 for Jet 3, else 4096
+    unsigned code_page = 1252;    // the database's ANSI code page (Jet 3 text)
+    std::int32_t sort_order = 0;  // default text sort order (LCID)
+};
+
+// The bytes of one page; shared so that a caller may keep a page while others are read.
+using PageBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+
+class PageFile {
+  public:
+    // Opens `path` for reading. Raises 3024 (no such file), 3044 (no such folder), 3051 (not a readable
+    // regular file), 3343 (not an Access database), 3049 (truncated header) and whatever the protection check
+    // raises.
+    PageFile(const std::u16string& path, std::u16string_view password);
+    ~PageFile();
+    PageFile(const PageFile&) = delete;
+    PageFile& operator=(const PageFile&) = delete;
+
+    const std::u16string& path() const { return path_; }
+    const FileFormat& format() const { return format_; }
+    std::uint32_t page_count() const { return page_count_; }
+    // The plain bytes of page `number`; 3049 when the file has no such page. Page 0 comes unmasked.
+    PageBytes page(std::uint32_t number) const;
+    // Pages read from the file so far (cache hits not counted).
+    std::uint64_t pages_read() const { return pages_read_; }
+
+  private:
+    void read_page(std::uint32_t number, std::vector<std::uint8_t>& into) const;
+
+    std::u16string path_;
+    int descriptor_ = -1;
+    FileFormat format_;
+    std::uint32_t page_count_ = 0;
+    std::unique_ptr<crypto::PageDecoder> decoder_;
+    PageBytes header_;
+    // A small bounded cache: catalog pages are visited several times by one listing.
+    mutable std::unordered_map<std::uint32_t, std::shared_ptr<std::vector<std::uint8_t>>> cache_;
+    mutable std::deque<std::uint32_t> cache_order_;
+    mutable std::uint64_t pages_read_ = 0;
+};
+
+}  // namespace qz::jet

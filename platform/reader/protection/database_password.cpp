@@ -1,0 +1,67 @@
+#include "platform/reader/protection/database_password.hpp"
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "platform/reader/protection/protection_errors.hpp"
+#include "platform/text/code_page.hpp"
+
+namespace qz::crypto {
+namespace {
+
+// Both formats hold at most 20 characters: 20 bytes in Jet 3, 20 UTF-16 units in Jet 4; the engine uses
+// only the first 20 characters of a longer password.
+constexpr std::size_t password_capacity = 20;
+
+// The Jet 4 password is further masked with the creation date's whole days, as a little-endian 32-bit
+// integer. The cast truncates toward zero and saturates (NaN gives 0), so a damaged date cannot overflow.
+BlockKey creation_date_mask(double creation_date) {
+    std::int32_t days = 0;
+    if (std::isnan(creation_date)) {
+        days = 0;
+    } else if (creation_date >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+        days = std::numeric_limits<std::int32_t>::max();
+    } else if (creation_date <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
+        days = std::numeric_limits<std::int32_t>::min();
+    } else {
+        days = static_cast<std::int32_t>(creation_date);
+    }
+    return le32(static_cast<std::uint32_t>(days));
+}
+
+std::u16string jet3_password(const ProtectionFields& fields) {
+    std::string bytes;
+    for (const std::uint8_t byte : fields.password_field) {
+        if (byte == 0) break;
+        bytes.push_back(static_cast<char>(byte));
+    }
+    return text::windows_code_page_to_utf16(bytes, fields.code_page);
+}
+
+std::u16string jet4_password(const ProtectionFields& fields) {
+    const BlockKey mask = creation_date_mask(fields.creation_date);
+    std::u16string password;
+    for (std::size_t i = 0; i + 1 < fields.password_field.size(); i += 2) {
+        const auto low = static_cast<std::uint8_t>(fields.password_field[i] ^ mask[i % 4]);
+        const auto high = static_cast<std::uint8_t>(fields.password_field[i + 1] ^ mask[(i + 1) % 4]);
+        const auto unit = static_cast<char16_t>(low | (high << 8));
+        if (unit == 0) break;
+        password.push_back(unit);
+    }
+    return password;
+}
+
+}  // namespace
+
+std::u16string stored_database_password(const ProtectionFields& fields) {
+    return fields.version == jet3_version ? jet3_password(fields) : jet4_password(fields);
+}
+
+void check_database_password(const ProtectionFields& fields, std::u16string_view password) {
+    const std::u16string stored = stored_database_password(fields);
+    if (stored.empty()) return;
+    if (password.substr(0, password_capacity) != stored) throw_wrong_password();
+}
+
+}  // namespace qz::crypto

@@ -1,0 +1,15 @@
+#pragma once
+// Names inside a table definition (reference 3.7, 3.10): a length prefix, then code-page text (Jet 3) or
+// UTF-16LE (Jet 4 and ACE).
+
+#include <cstddef>
+#include <string>
+
+#include "platform/reader/pages/byte_view.hpp"
+
+namespace qz::jet {
+
+// Reads the name at `pos` and moves `pos` past it.
+std::u16string read_tdef_name(const ByteView& definition, std::size_t& pos, bool jet3, unsigned code_page);
+
+}  // namespace qz::jet

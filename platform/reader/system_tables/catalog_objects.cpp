@@ -1,0 +1,59 @@
+#include "platform/reader/system_tables/catalog_objects.hpp"
+
+#include <unordered_set>
+
+#include "platform/reader/pages/damage.hpp"
+#include "platform/reader/records/long_value.hpp"
+#include "platform/reader/records/table_scan.hpp"
+
+namespace qz::jet {
+
+std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const TableDefinition& objects_table) {
+    const auto& id = required_column(file, objects_table, u"Id");
+    const auto& parent_id = required_column(file, objects_table, u"ParentId");
+    const auto& name = required_column(file, objects_table, u"Name");
+    const auto& type = required_column(file, objects_table, u"Type");
+    const auto& date_create = required_column(file, objects_table, u"DateCreate");
+    const auto& date_update = required_column(file, objects_table, u"DateUpdate");
+    const auto& flags = required_column(file, objects_table, u"Flags");
+    const auto& database = required_column(file, objects_table, u"Database");
+    const auto& connect = required_column(file, objects_table, u"Connect");
+    const auto& foreign_name = required_column(file, objects_table, u"ForeignName");
+    const auto& properties = required_column(file, objects_table, u"LvProp");
+
+    std::vector<CatalogObject> objects;
+    // Property blobs are read one object at a time, later; like every long value they live in rows of their
+    // own, so together they fit in the file. Objects sharing one blob would multiply the memory of a
+    // listing that reads them all.
+    std::uint64_t property_bytes = 0;
+    // Ids are unique; a local table's is its definition page, so tables sharing one would each read it.
+    std::unordered_set<std::int32_t> ids;
+    scan_table(file, objects_table, [&](RowAddress slot, const Record& record) {
+        CatalogObject o;
+        o.slot = slot;
+        o.id = static_cast<std::int32_t>(record.integer(id).value_or(0));
+        if (!ids.insert(o.id).second) throw_damaged(file.path(), "two catalog objects have the same id");
+        o.parent_id = static_cast<std::int32_t>(record.integer(parent_id).value_or(0));
+        o.name = record.text(name).value_or(u"");
+        o.type = static_cast<std::int16_t>(record.integer(type).value_or(0));
+        o.date_create = record.real(date_create).value_or(0);
+        o.date_update = record.real(date_update).value_or(0);
+        o.flags = static_cast<std::uint32_t>(record.integer(flags).value_or(0));
+        // Only links need their source; reading these long values for every object would cost pages.
+        if (o.type == object_type::linked_table || o.type == object_type::odbc_table) {
+            o.database = record.text(database).value_or(u"");
+            o.connect = record.text(connect).value_or(u"");
+            o.foreign_name = record.text(foreign_name).value_or(u"");
+        }
+        if (const auto stored = record.bytes(properties)) {
+            o.properties_value.assign(stored->begin(), stored->end());
+            property_bytes += declared_long_value_length(*stored);
+        }
+        objects.push_back(std::move(o));
+    });
+    if (property_bytes > long_value_capacity(file))
+        throw_damaged(file.path(), "catalog objects share their property blobs");
+    return objects;
+}
+
+}  // namespace qz::jet

@@ -1,0 +1,48 @@
+#pragma once
+// The rows of MSysObjects (reference section 8): every object of the database, read by one scan of the
+// catalog table whose definition is always on page 2.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/reader/pages/data_page.hpp"
+#include "platform/reader/pages/page_file.hpp"
+#include "platform/reader/records/table_definition.hpp"
+
+namespace qz::jet {
+
+// Object types of MSysObjects.Type (reference 8.4).
+namespace object_type {
+inline constexpr std::int16_t local_table = 1;
+inline constexpr std::int16_t container = 3;
+inline constexpr std::int16_t odbc_table = 4;
+inline constexpr std::int16_t query = 5;
+inline constexpr std::int16_t linked_table = 6;
+inline constexpr std::int16_t relationship = 8;
+}  // namespace object_type
+
+inline constexpr std::uint32_t catalog_definition_page = 2;
+// The virtual root under which the containers hang (reference 8.3).
+inline constexpr std::int32_t catalog_root_id = 0x0F000000;
+
+struct CatalogObject {
+    RowAddress slot;             // the row's slot: what index entries point at
+    std::int32_t id = 0;         // local tables: first TDEF page
+    std::int32_t parent_id = 0;  // the container
+    std::u16string name;
+    std::int16_t type = 0;
+    double date_create = 0;
+    double date_update = 0;
+    std::uint32_t flags = 0;
+    std::u16string database;      // linked tables: the source file as stored
+    std::u16string connect;       // linked tables: the connect text
+    std::u16string foreign_name;  // linked tables: the table's name in its source
+    // The stored LvProp value (a long-value header, possibly with inline data); empty when null.
+    std::vector<std::uint8_t> properties_value;
+};
+
+// Every live row of MSysObjects, in physical order.
+std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const TableDefinition& objects_table);
+
+}  // namespace qz::jet

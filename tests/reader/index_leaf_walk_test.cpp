@@ -1,0 +1,251 @@
+#include "platform/reader/records/index_leaf_walk.hpp"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "platform/error.hpp"
+#include "reader/fixture_facts.hpp"
+#include "reader/fixture_file.hpp"
+#include "support/fixtures.hpp"
+
+namespace qz::jet {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Index page layout, written out independently of the walker: Jet 3 and Jet 4/ACE.
+struct Layout {
+    bool jet3;
+    std::size_t page_size, previous, next, tail, prefix, bitmap, area;
+};
+constexpr Layout jet3_layout{true, 2048, 0x08, 0x0C, 0x10, 0x14, 0x16, 0xF8};
+constexpr Layout jet4_layout{false, 4096, 0x0C, 0x10, 0x14, 0x18, 0x1B, 0x1E0};
+constexpr std::uint32_t table_page = 2;
+void PrintTo(const Layout& l, std::ostream* out) { *out << (l.jet3 ? "Jet 3 layout" : "Jet 4 layout"); }
+
+void put32(Bytes& page, std::size_t at, std::uint32_t v) {
+    for (std::size_t i = 0; i < 4; ++i) page[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void append_be32(Bytes& bytes, std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+Bytes leaf_entry(Bytes key, std::uint32_t page, std::uint8_t row) {
+    append_be32(key, (page << 8) | row);
+    return key;
+}
+Bytes intermediate_entry(Bytes key, std::uint32_t page, std::uint8_t row, std::uint32_t child) {
+    append_be32(key, (page << 8) | row);
+    append_be32(key, child);
+    return key;
+}
+
+struct PageShape {
+    std::uint8_t type = 0x04;
+    std::uint32_t previous = 0, next = 0, tail = 0;
+    std::uint16_t prefix = 0;
+    std::vector<Bytes> stored;  // entries as stored: all but the first without the shared prefix
+    std::uint32_t owner = table_page;
+};
+
+// An index page as Access writes it: entries back to back, one bitmap bit where each ends, free space.
+Bytes index_page(const Layout& l, const PageShape& shape) {
+    Bytes page(l.page_size, 0);
+    page[0] = shape.type;
+    page[1] = 0x01;
+    put32(page, 0x04, shape.owner);
+    put32(page, l.previous, shape.previous);
+    put32(page, l.next, shape.next);
+    put32(page, l.tail, shape.tail);
+    page[l.prefix] = static_cast<std::uint8_t>(shape.prefix);
+    if (!l.jet3) page[l.prefix + 1] = static_cast<std::uint8_t>(shape.prefix >> 8);
+    std::size_t end = 0;
+    for (const Bytes& entry : shape.stored) {
+        std::copy(entry.begin(), entry.end(), page.begin() + static_cast<std::ptrdiff_t>(l.area + end));
+        end += entry.size();
+        page[l.bitmap + end / 8] = static_cast<std::uint8_t>(page[l.bitmap + end / 8] | (1u << (end % 8)));
+    }
+    const std::size_t free = l.page_size - l.area - end;
+    page[2] = static_cast<std::uint8_t>(free);
+    page[3] = static_cast<std::uint8_t>(free >> 8);
+    return page;
+}
+
+struct MemoryPages {
+    std::map<std::uint32_t, Bytes> pages;
+    std::u16string path = u"memory.mdb";
+    PageSource source() const {
+        return [this](std::uint32_t number) -> std::span<const std::uint8_t> {
+            const auto found = pages.find(number);
+            if (found == pages.end()) throw_damaged(path, "page past the end");
+            return found->second;
+        };
+    }
+};
+
+// A two-level tree: root 10 names leaf 11 by its first entry and has leaf 12 as its tail, the way Access
+// writes a grown index. Leaf 11 shares a 2-byte prefix between its entries.
+MemoryPages two_level_tree(const Layout& l) {
+    MemoryPages tree;
+    tree.pages[10] =
+        index_page(l, {.type = 0x03, .tail = 12, .stored = {intermediate_entry({7, 7, 3}, 40, 3, 11)}});
+    tree.pages[11] = index_page(
+        l, {.next = 12,
+            .prefix = 2,
+            .stored = {leaf_entry({7, 7, 1}, 40, 1), Bytes{2, 0, 0, 40, 2}, Bytes{3, 0, 0, 40, 3}}});
+    tree.pages[12] =
+        index_page(l, {.previous = 11, .stored = {leaf_entry({8, 1}, 41, 0), leaf_entry({9}, 41, 1)}});
+    return tree;
+}
+
+std::vector<RowPointer> walk(const MemoryPages& pages, std::uint32_t root, const Layout& l) {
+    return walk_index_leaves(pages.source(), root, l.jet3, pages.path, 1000);
+}
+
+class IndexLeafWalkLayouts : public ::testing::TestWithParam<Layout> {};
+
+TEST_P(IndexLeafWalkLayouts, DescendsByTheFirstEntryAndReachesTheTailLeafThroughTheChain) {
+    const std::vector<RowPointer> expected{{40, 1}, {40, 2}, {40, 3}, {41, 0}, {41, 1}};
+    EXPECT_EQ(walk(two_level_tree(GetParam()), 10, GetParam()), expected);
+}
+
+TEST_P(IndexLeafWalkLayouts, PrefixCoveringPartOfTheRowPointerIsRebuiltFromTheFirstEntry) {
+    // A non-unique index may share the key and the high bytes of the page number: the stored remainder of
+    // the second entry is only its last two pointer bytes.
+    MemoryPages pages;
+    pages.pages[5] =
+        index_page(GetParam(), {.prefix = 4, .stored = {leaf_entry({1, 2}, 0x0102, 7), Bytes{0x03, 9}}});
+    const std::vector<RowPointer> expected{{0x0102, 7}, {0x0103, 9}};
+    EXPECT_EQ(walk(pages, 5, GetParam()), expected);
+}
+
+TEST_P(IndexLeafWalkLayouts, EmptyRootLeafGivesNoRows) {
+    MemoryPages pages;
+    pages.pages[5] = index_page(GetParam(), {});
+    EXPECT_TRUE(walk(pages, 5, GetParam()).empty());
+}
+
+// Each case damages the healthy two-level tree in one way; the walk must end in error 3049, not in a loop,
+// a crash or a partial list taken as whole.
+struct Damage {
+    const char* fault;
+    std::uint32_t root;
+    std::function<void(MemoryPages&, const Layout&)> apply;
+};
+
+TEST_P(IndexLeafWalkLayouts, DamagedTreesRaise3049) {
+    const Layout& l = GetParam();
+    const std::vector<Damage> damages{
+        {"leaf chain loops back to its first leaf", 10,
+         [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.next, 11); }},
+        {"leaf chain loops onto itself", 10,
+         [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.next, 12); }},
+        {"intermediate page names itself as child", 10,
+         [](MemoryPages& t, const Layout& lay) {
+             t.pages[10] = index_page(lay, {.type = 0x03, .stored = {intermediate_entry({1}, 40, 1, 10)}});
+         }},
+        {"previous link does not point back", 10,
+         [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.previous, 99); }},
+        {"leaf of another table", 10, [](MemoryPages& t, const Layout&) { put32(t.pages[12], 0x04, 77); }},
+        {"chain leads to a data page", 10, [](MemoryPages& t, const Layout&) { t.pages[12][0] = 0x01; }},
+        {"chain leads to an intermediate page", 10,
+         [](MemoryPages& t, const Layout&) { t.pages[12][0] = 0x03; }},
+        {"next page past the file", 10,
+         [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.next, 1000); }},
+        {"next page missing from the source", 10,
+         [](MemoryPages& t, const Layout& lay) { put32(t.pages[12], lay.next, 50); }},
+        {"root is the header page", 0, [](MemoryPages&, const Layout&) {}},
+        {"bitmap marks an entry end past the page", 10,
+         [](MemoryPages& t, const Layout& lay) { t.pages[11][lay.area - 1] = 0x80; }},
+        {"entries disagree with the free space", 10,
+         [](MemoryPages& t, const Layout&) { t.pages[11][2] ^= 0x01; }},
+        {"prefix longer than the first entry", 10,
+         [](MemoryPages& t, const Layout& lay) { t.pages[11][lay.prefix] = 200; }},
+        {"leaf entry shorter than a key and a pointer", 10,
+         [](MemoryPages& t, const Layout& lay) {
+             t.pages[12] = index_page(lay, {.previous = 11, .stored = {Bytes{0, 0, 41, 0}}});
+         }},
+        {"intermediate entry without its child", 10,
+         [](MemoryPages& t, const Layout& lay) {
+             t.pages[10] = index_page(lay, {.type = 0x03, .stored = {Bytes{1, 0, 0, 40, 1}}});
+         }},
+        {"one row named twice", 10,
+         [](MemoryPages& t, const Layout& lay) {
+             t.pages[12] = index_page(lay, {.previous = 11, .stored = {leaf_entry({9}, 40, 1)}});
+         }},
+        {"row pointer into the header page", 10,
+         [](MemoryPages& t, const Layout& lay) {
+             t.pages[12] = index_page(lay, {.previous = 11, .stored = {leaf_entry({9}, 0, 1)}});
+         }},
+        {"page of the wrong size", 10, [](MemoryPages& t, const Layout&) { t.pages[12].resize(1024); }},
+    };
+    for (const Damage& damage : damages) {
+        MemoryPages tree = two_level_tree(l);
+        damage.apply(tree, l);
+        try {
+            walk(tree, damage.root, l);
+            ADD_FAILURE() << damage.fault << ": no error";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), error_number::database_damaged) << damage.fault;
+        }
+    }
+}
+
+TEST_P(IndexLeafWalkLayouts, DescentDeeperThanAnyRealTreeRaises3049) {
+    // A chain of distinct intermediate pages, each naming the next: no page repeats, so only the depth
+    // bound stops it before the page source runs out.
+    MemoryPages pages;
+    for (std::uint32_t p = 1; p < 90; ++p) {
+        pages.pages[p] =
+            index_page(GetParam(), {.type = 0x03, .stored = {intermediate_entry({1}, 40, 1, p + 1)}});
+    }
+    try {
+        walk(pages, 1, GetParam());
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), error_number::database_damaged);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, IndexLeafWalkLayouts, ::testing::Values(jet3_layout, jet4_layout),
+                         [](const auto& format) { return format.param.jet3 ? "Jet3" : "Jet4"; });
+
+// The walk of MSysObjects' ParentIdName index in every unencrypted fixture names each live catalog row once,
+// in the order the independent reader reports for the index.
+TEST(IndexLeafWalkFixtures, ParentIdNameWalkMatchesTheFactsOrderInEveryFixture) {
+    QZ_REQUIRE_FIXTURES();
+    std::size_t checked = 0;
+    for (const test::FixtureFacts& fixture : test::unencrypted_fixtures(test::fixtures_folder())) {
+        SCOPED_TRACE(fixture.file.string());
+        const test::FixtureFile file(fixture.file);
+        const std::vector<RowPointer> walked = walk_index_leaves(file.source(), file.parent_id_name_root(),
+                                                                 file.jet3(), file.path(), file.page_count());
+        const std::vector<RowPointer> slots = file.msysobjects_slots();
+        const test::Json& rows = fixture.facts["msysObjects"];
+        ASSERT_EQ(walked.size(), rows.items.size());
+        ASSERT_EQ(slots.size(), rows.items.size());
+
+        // A scanned slot's position is its row's scan order in the facts, which names it.
+        std::map<std::pair<std::uint32_t, std::uint8_t>, std::string> name_of_slot;
+        for (std::size_t i = 0; i < slots.size(); ++i) {
+            ASSERT_EQ(static_cast<std::size_t>(rows.items[i]["scanOrder"].number), i);
+            name_of_slot[{slots[i].page, slots[i].row}] = rows.items[i]["Name"].text;
+        }
+        std::vector<std::string> walked_names, expected_names;
+        for (const RowPointer& pointer : walked) {
+            const auto found = name_of_slot.find({pointer.page, pointer.row});
+            ASSERT_NE(found, name_of_slot.end())
+                << "pointer to page " << pointer.page << " row " << int{pointer.row};
+            walked_names.push_back(found->second);
+        }
+        for (const test::Json& row : fixture.facts["parentIdNameOrder"].items)
+            expected_names.push_back(row["Name"].text);
+        EXPECT_EQ(walked_names, expected_names);
+        ++checked;
+    }
+    EXPECT_GT(checked, 50u);
+}
+
+}  // namespace
+}  // namespace qz::jet
