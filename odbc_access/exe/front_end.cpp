@@ -8,6 +8,7 @@
 #include "odbc_access/exe/command_line.hpp"
 #include "odbc_access/exe/result_file.hpp"
 #include "platform/error.hpp"
+#include "platform/files/native_path.hpp"
 #include "platform/text/code_page.hpp"
 
 namespace qz::front_end {
@@ -16,10 +17,6 @@ namespace {
 // The runtime's numbers for failures that are not the project's own errors.
 constexpr std::int32_t out_of_memory = 7;
 constexpr std::int32_t internal_error = 51;
-
-std::filesystem::path as_path(std::u16string_view text) {
-    return std::filesystem::path(text::utf16_to_utf8(text));
-}
 
 // Runs the listing the command word (element 10) names; an unknown word runs none and gives empty text.
 std::u16string run_listing(qz_cls_odbc_access& session, const Elements& elements,
@@ -54,7 +51,7 @@ ExitStatus run_request(std::u16string_view command_text, const std::filesystem::
     try {
         const Elements elements(command_text);
         const std::u16string output = output_path_text(elements.at(9));
-        target = as_path(output);
+        target = files::native_path(output);
 
         qz_cls_odbc_access session(std::move(engine));
         session.connect(elements.at(0), elements.at(1), elements.at(2), elements.at(3), elements.at(4),

@@ -70,6 +70,13 @@ TEST_F(Regedit, AValueTooLongToBeReadWholeOrEmptyGivesEmptyTextWithoutError) {
     EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, key, u"Empty"), u"");
 }
 
+// A path in the configuration may hold bytes that are not UTF-8; they must come back as the same bytes.
+TEST_F(Regedit, AValueThatIsNotUtf8KeepsItsBytes) {
+    folder_.write("odbc.ini", "[reg_bytes]\nDBQ=/d/\xFF.mdb\n");
+    EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\reg_bytes", u"DBQ"),
+              u"/d/\xDCFF.mdb");
+}
+
 TEST_F(Regedit, AReadOnlyConfigurationIsStillRead) {
     // The lookup never asks for write access, so a machine-wide entry an ordinary user cannot change
     // resolves.
