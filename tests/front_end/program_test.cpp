@@ -1,10 +1,12 @@
 // The built program as a caller starts it: a separate process, the request as its argument text, a data
 // source resolved through an odbc.ini the test writes.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -27,10 +29,13 @@ class Program : public ::testing::Test {
         folder_.write("notes.mdb", "these are notes, not a database");
     }
 
-    // Runs the program with `arguments` and ODBCSYSINI/ODBCINI pointing at the test's folder; its status.
-    int run(const std::vector<std::string>& arguments) const {
+    // Starts the program with `arguments` and ODBCSYSINI/ODBCINI pointing at the test's folder, its standard
+    // output going to stdout.txt there.
+    pid_t start(const std::vector<std::string>& arguments) const {
         const pid_t child = ::fork();
         if (child == 0) {
+            const int out = ::open((folder_ / "stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(out, STDOUT_FILENO);
             ::setenv("ODBCSYSINI", folder_.path().c_str(), 1);
             ::setenv("ODBCINI", (folder_ / "user.ini").c_str(), 1);
             std::vector<char*> argv{const_cast<char*>(program_.c_str())};
@@ -39,10 +44,15 @@ class Program : public ::testing::Test {
             ::execv(program_.c_str(), argv.data());
             ::_exit(127);
         }
+        return child;
+    }
+    static int status_of(pid_t child) {
         int status = 0;
         if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
         return WEXITSTATUS(status);
     }
+    // Runs the program; its exit status.
+    int run(const std::vector<std::string>& arguments) const { return status_of(start(arguments)); }
 
     // A request for the tables of `data_source`, answered in out.txt of the test's folder.
     std::string request(const std::string& data_source) const {
@@ -81,6 +91,28 @@ TEST_F(Program, ArgumentsSplitByTheShellAreJoinedWithOneBlank) {
 TEST_F(Program, WithoutAnOutputPathTheErrorGoesToTheLogBesideTheProgram) {
     EXPECT_EQ(run({"prog_text_:_user"}), 1);
     EXPECT_EQ(test::read_file(folder_ / "error.log"), "Erro: 9 - Subscript out of range\r\n");
+}
+
+// Twenty requests on one result path, each with a result of another length: the file left must be one of them
+// whole, never a mix, and no draft may stay behind.
+TEST_F(Program, ConcurrentRequestsOnOneResultPathLeaveOneWholeResult) {
+    std::vector<std::string> lines;
+    std::vector<std::string> requests;
+    for (int i = 0; i < 20; ++i) {
+        const std::string name = "not_a_database_" + std::string(static_cast<std::size_t>(i * 7), 'n') + ".mdb";
+        folder_.write(name, "text");
+        requests.push_back(request((folder_ / name).string()));
+        lines.push_back("Erro: 3343 - Unrecognized database format '" + (folder_ / name).string() + "'.\r\n");
+    }
+    for (int round = 0; round < 3; ++round) {
+        std::vector<pid_t> children;
+        for (const std::string& r : requests) children.push_back(start({r}));
+        for (const pid_t child : children) EXPECT_EQ(status_of(child), 1);
+        const std::string left = output();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), left), lines.end()) << "a mix of results: " << left;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << "a draft was left: " << entry.path();
 }
 
 }  // namespace

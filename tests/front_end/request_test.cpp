@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -35,6 +37,29 @@ std::u16string result_text(const std::filesystem::path& file) {
                                       (static_cast<unsigned char>(bytes[i + 1]) << 8));
     }
     return text;
+}
+
+// The names in a folder, to see that nothing was left behind.
+std::vector<std::string> names_in(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs `body` in a child process that is killed after a few seconds, so a call that blocks fails the test
+// instead of hanging it; the child's exit status, or -1 when it did not end by itself.
+template <class Body>
+int in_child(Body body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(5);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
 }
 
 MemoryDatabase sample_database() {
@@ -174,6 +199,34 @@ TEST_F(Request, AResultThatCannotBeWrittenWholeEndsInTheErrorLine) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), error_line_written);
     EXPECT_EQ(test::read_file(output_folder_ / "out.txt"), "Erro: 61 - Disk full\r\n");
+    EXPECT_EQ(names_in(output_folder_.path()), std::vector<std::string>{"out.txt"}) << "a draft was left behind";
+}
+
+TEST_F(Request, AResultIsReplacedWholeAndASymbolicLinkKeepsPointingAtTheFileItReplaces) {
+    const std::filesystem::path target = output_folder_.write("target.txt", std::string(5000, 'x'));
+    std::filesystem::create_symlink("target.txt", output_folder_ / "link.txt");
+    const mode_t old_mask = ::umask(027);
+    EXPECT_EQ(run(request(u16((output_folder_ / "link.txt").string()) + u"_:_get_relations")), result_written);
+    EXPECT_EQ(run(request(out_path() + u"_:_get_relations")), result_written);
+    ::umask(old_mask);
+    EXPECT_TRUE(std::filesystem::is_symlink(output_folder_ / "link.txt"));
+    EXPECT_EQ(result_text(target).substr(0, 7), u"name=R;");
+    struct stat created {};
+    ASSERT_EQ(::stat((output_folder_ / "out.txt").c_str(), &created), 0);
+    EXPECT_EQ(created.st_mode & 0777, 0640u) << "a new result gets what a plain create would give it";
+    EXPECT_EQ(names_in(output_folder_.path()), (std::vector<std::string>{"link.txt", "out.txt", "target.txt"}));
+}
+
+// A FIFO is written directly, but one nobody reads must not block the request for ever, neither for the
+// result nor for the error line.
+TEST_F(Request, AFifoWithoutAReaderFailsAtOnceInsteadOfBlocking) {
+    const std::filesystem::path fifo = output_folder_ / "out.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::u16string result = u16(fifo.string());
+    EXPECT_EQ(in_child([&] { return static_cast<int>(run(request(result + u"_:_get_relations"))); }),
+              nothing_written);
+    EXPECT_EQ(in_child([&] { return static_cast<int>(run(request(result))); }), nothing_written)
+        << "the error line (a missing command word) blocked";
 }
 
 }  // namespace
