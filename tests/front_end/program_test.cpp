@@ -115,5 +115,40 @@ TEST_F(Program, ConcurrentRequestsOnOneResultPathLeaveOneWholeResult) {
         EXPECT_NE(entry.path().filename().string().front(), '.') << "a draft was left: " << entry.path();
 }
 
+// Only these two exact argument texts are answered on standard output; anything else is a request.
+TEST_F(Program, HelpAndVersionAloneAnswerOnStandardOutput) {
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string printed_start;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "Usage: qz_odbc_access "},
+        {{"--version"}, 0, "qz_odbc_access " QZ_TEST_PROJECT_VERSION "\n"},
+        {{"--help", "x"}, 1, ""},
+        {{"--version "}, 1, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(run(c.arguments), c.status) << c.arguments[0];
+        const std::string printed = test::read_file(folder_ / "stdout.txt");
+        EXPECT_EQ(printed.substr(0, c.printed_start.size()), c.printed_start) << c.arguments[0];
+        if (c.printed_start.empty()) {
+            EXPECT_EQ(printed, "");
+            EXPECT_EQ(test::read_file(folder_ / "error.log"), "Erro: 9 - Subscript out of range\r\n");
+        }
+    }
+}
+
+// Bytes that are not UTF-8 name the very file they spell: the database opened and the result written.
+TEST_F(Program, PathsThatAreNotUtf8OpenAndWriteExactlyTheFilesTheyName) {
+    folder_.write("\xFF.accdb", "not a database, but the file named");
+    const std::string result = (folder_ / "res\xFE.txt").string();
+    EXPECT_EQ(run({(folder_ / "\xFF.accdb").string() + "_:_user_:__:_|_:_;_:_=_:_,_:_&_:_:_:_" + result +
+                   "_:_get_tables_:_tab"}),
+              1);
+    EXPECT_EQ(test::read_file(result),
+              "Erro: 3343 - Unrecognized database format '" + folder_.path().string() + "/?.accdb'.\r\n");
+}
+
 }  // namespace
 }  // namespace qz
