@@ -57,8 +57,9 @@ std::u16string qz_cls_regedit::GetRegValue(const T_KeyClasses& KeyRoot, const st
     const std::optional<OdbcEntry> entry = odbc_entry(KeyRoot, Path);
     if (!entry) return {};
     // A value may name a file (DBQ): bytes that are not UTF-8 are kept, so the path names that same file.
-    return files::text_from_native(odbc::read_odbc_ini_value(entry->file, files::native_from_text(entry->name),
-                                                             files::native_from_text(sKey)));
+    const std::string value = odbc::read_odbc_ini_value(entry->file, files::native_from_text(entry->name),
+                                                        files::native_from_text(sKey));
+    return files::text_from_native(value);
 }
 
 }  // namespace qz

@@ -58,7 +58,8 @@ ExitStatus refuse_target() {
     return to_standard_error(Error(error_number::path_file_access_error, u"Path/File access error"));
 }
 
-ExitStatus report(const std::filesystem::path& target, const qz_cls_odbc_access& session, const Error& error) {
+ExitStatus report(const std::filesystem::path& target, const qz_cls_odbc_access& session,
+                  const Error& error) {
     try {
         if (overwrites_what_was_read(target, session)) return refuse_target();
         write_error_line(target, error);

@@ -12,11 +12,13 @@ namespace {
 
 // For people at a terminal. No request is either of these: a request has at least ten elements.
 constexpr const char* usage =
-    "Usage: qz_odbc_access 'SOURCE_:_USER_:_PASSWORD_:_S1_:_S2_:_S3_:_S4_:_S5_:_S6_:_RESULT_:_COMMAND_:_ARGUMENT'\n"
+    "Usage: qz_odbc_access "
+    "'SOURCE_:_USER_:_PASSWORD_:_S1_:_S2_:_S3_:_S4_:_S5_:_S6_:_RESULT_:_COMMAND_:_ARGUMENT'\n"
     "\n"
     "Lists the catalog of a Microsoft Access database (.mdb, .accdb) into the file RESULT, as UTF-16 text.\n"
     "SOURCE is a database file or a data source of the system odbc.ini; S1 to S6 are the separators of the\n"
-    "listing; COMMAND is get_tables, get_fields, get_indexes, get_relations, get_querys or get_fields_query.\n"
+    "listing; COMMAND is get_tables, get_fields, get_indexes, get_relations, get_querys or "
+    "get_fields_query.\n"
     "A failure leaves one error line in RESULT instead. See qz_odbc_access(1).\n";
 
 }  // namespace

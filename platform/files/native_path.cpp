@@ -104,7 +104,8 @@ std::string native_from_text(std::u16string_view text) {
             bytes.push_back(static_cast<char>(unit - escape_base));
         } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
                    text[i + 1] <= 0xDFFF) {
-            append_utf8(bytes, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00));
+            append_utf8(bytes,
+                        0x10000 + ((char32_t{unit} - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00));
             ++i;
         } else if (unit >= 0xD800 && unit <= 0xDFFF) {
             append_utf8(bytes, replacement);
@@ -115,6 +116,8 @@ std::string native_from_text(std::u16string_view text) {
     return bytes;
 }
 
-std::filesystem::path native_path(std::u16string_view text) { return std::filesystem::path(native_from_text(text)); }
+std::filesystem::path native_path(std::u16string_view text) {
+    return std::filesystem::path(native_from_text(text));
+}
 
 }  // namespace qz::files

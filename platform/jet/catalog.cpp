@@ -313,7 +313,8 @@ std::shared_ptr<const Catalog> Catalog::linked_catalog(const CatalogObject& link
     std::u16string stored = link.database;
     std::replace(stored.begin(), stored.end(), u'\\', u'/');
     const std::filesystem::path as_stored = files::native_path(stored);
-    const std::filesystem::path beside = files::native_path(file_->path()).parent_path() / as_stored.filename();
+    const std::filesystem::path beside =
+        files::native_path(file_->path()).parent_path() / as_stored.filename();
     std::error_code ignored;
     std::filesystem::path chosen;
     if (!stored.empty() && std::filesystem::exists(as_stored, ignored)) {

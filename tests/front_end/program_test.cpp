@@ -99,7 +99,8 @@ TEST_F(Program, ConcurrentRequestsOnOneResultPathLeaveOneWholeResult) {
     std::vector<std::string> lines;
     std::vector<std::string> requests;
     for (int i = 0; i < 20; ++i) {
-        const std::string name = "not_a_database_" + std::string(static_cast<std::size_t>(i * 7), 'n') + ".mdb";
+        const std::string name =
+            "not_a_database_" + std::string(static_cast<std::size_t>(i * 7), 'n') + ".mdb";
         folder_.write(name, "text");
         requests.push_back(request((folder_ / name).string()));
         lines.push_back("Erro: 3343 - Unrecognized database format '" + (folder_ / name).string() + "'.\r\n");

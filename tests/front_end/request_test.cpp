@@ -202,7 +202,8 @@ TEST_F(Request, AResultThatCannotBeWrittenWholeEndsInTheErrorLine) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), error_line_written);
     EXPECT_EQ(test::read_file(output_folder_ / "out.txt"), "Erro: 61 - Disk full\r\n");
-    EXPECT_EQ(names_in(output_folder_.path()), std::vector<std::string>{"out.txt"}) << "a draft was left behind";
+    EXPECT_EQ(names_in(output_folder_.path()), std::vector<std::string>{"out.txt"})
+        << "a draft was left behind";
 }
 
 // Whatever the spelling, a result path that names the database (or a file it read) would destroy it: the
@@ -238,8 +239,9 @@ TEST_F(Request, AResultPathNamingTheDatabaseIsRefusedAndTheDatabaseIsUntouched) 
     for (const Case& c : cases) {
         engine_->files.clear();
         if (c.opens) engine_->files[path] = sample_database();
-        EXPECT_EQ(run(c.data_source + u"_:_u_:_p_:_|_:_;_:_=_:_,_:_&_:_:_:_" + c.result + u"_:_get_tables_:_"),
-                  nothing_written)
+        EXPECT_EQ(
+            run(c.data_source + u"_:_u_:_p_:_|_:_;_:_=_:_,_:_&_:_:_:_" + c.result + u"_:_get_tables_:_"),
+            nothing_written)
             << c.spelling;
     }
     struct stat after {};
@@ -247,7 +249,8 @@ TEST_F(Request, AResultPathNamingTheDatabaseIsRefusedAndTheDatabaseIsUntouched) 
     EXPECT_EQ(test::read_file(database), database_bytes);
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
-    EXPECT_EQ(names_in(output_folder_.path()), (std::vector<std::string>{"base.mdb", "hard.mdb", "soft.mdb"}));
+    EXPECT_EQ(names_in(output_folder_.path()),
+              (std::vector<std::string>{"base.mdb", "hard.mdb", "soft.mdb"}));
     EXPECT_TRUE(error_log().empty());
 }
 
@@ -259,10 +262,9 @@ TEST_F(Request, AResultPathNamingALinkedSourceTheListingReadIsRefused) {
         std::filesystem::copy_file(synthetic / name, output_folder_ / name);
     }
     const std::string source_bytes = test::read_file(output_folder_ / "linkee_V2000.mdb");
-    const std::u16string command = u16((output_folder_ / "linked_V2000.mdb").string()) +
-                                   u"_:_u_:__:_|_:_;_:_=_:_,_:_&_:_:_:_" +
-                                   u16((output_folder_ / "linkee_V2000.mdb").string()) +
-                                   u"_:_get_fields_:_LinkedCustomers";
+    const std::u16string command =
+        u16((output_folder_ / "linked_V2000.mdb").string()) + u"_:_u_:__:_|_:_;_:_=_:_,_:_&_:_:_:_" +
+        u16((output_folder_ / "linkee_V2000.mdb").string()) + u"_:_get_fields_:_LinkedCustomers";
     EXPECT_EQ(run_request(command, program_folder_.path(), std::make_shared<jet::AccessFileEngine>()),
               nothing_written);
     EXPECT_EQ(test::read_file(output_folder_ / "linkee_V2000.mdb"), source_bytes);
@@ -272,7 +274,8 @@ TEST_F(Request, AResultIsReplacedWholeAndASymbolicLinkKeepsPointingAtTheFileItRe
     const std::filesystem::path target = output_folder_.write("target.txt", std::string(5000, 'x'));
     std::filesystem::create_symlink("target.txt", output_folder_ / "link.txt");
     const mode_t old_mask = ::umask(027);
-    EXPECT_EQ(run(request(u16((output_folder_ / "link.txt").string()) + u"_:_get_relations")), result_written);
+    EXPECT_EQ(run(request(u16((output_folder_ / "link.txt").string()) + u"_:_get_relations")),
+              result_written);
     EXPECT_EQ(run(request(out_path() + u"_:_get_relations")), result_written);
     ::umask(old_mask);
     EXPECT_TRUE(std::filesystem::is_symlink(output_folder_ / "link.txt"));
@@ -280,7 +283,8 @@ TEST_F(Request, AResultIsReplacedWholeAndASymbolicLinkKeepsPointingAtTheFileItRe
     struct stat created {};
     ASSERT_EQ(::stat((output_folder_ / "out.txt").c_str(), &created), 0);
     EXPECT_EQ(created.st_mode & 0777, 0640u) << "a new result gets what a plain create would give it";
-    EXPECT_EQ(names_in(output_folder_.path()), (std::vector<std::string>{"link.txt", "out.txt", "target.txt"}));
+    EXPECT_EQ(names_in(output_folder_.path()),
+              (std::vector<std::string>{"link.txt", "out.txt", "target.txt"}));
 }
 
 // A FIFO is written directly, but one nobody reads must not block the request for ever, neither for the
@@ -304,7 +308,8 @@ TEST_F(Request, AFileNameThatIsNotUtf8IsWrittenWithExactlyItsBytes) {
 // A core file would hold the password.
 TEST_F(Request, APasswordMakesTheProcessNonDumpable) {
     for (const bool with_password : {false, true}) {
-        const std::u16string command = u"/db/base.mdb_:_user_:_" + std::u16string(with_password ? u"pwd" : u"") +
+        const std::u16string command = u"/db/base.mdb_:_user_:_" +
+                                       std::u16string(with_password ? u"pwd" : u"") +
                                        u"_:_|_:_;_:_=_:_,_:_&_:_:_:_" + out_path() + u"_:_get_relations";
         EXPECT_EQ(in_child([&] {
                       ::prctl(PR_SET_DUMPABLE, 1, 0, 0, 0);  // an earlier request in this process had one

@@ -68,9 +68,9 @@ TEST_F(Regedit, OnlyAValueLibodbcinstCutOrAnEmptyOneGivesEmptyText) {
         bool whole;
     };
     const Case cases[] = {
-        {"V=", "V", 900, true},      {"V=", "V", 985, true},      {"V=", "V", 997, true},
-        {"V = ", "V", 995, true},    {"DBQ=", "DBQ", 995, true},  {"V=", "V", 998, false},
-        {"DBQ=", "DBQ", 996, false}, {"V=", "V", 1023, false},    {"V=", "V", 1024, false},
+        {"V=", "V", 900, true},      {"V=", "V", 985, true},     {"V=", "V", 997, true},
+        {"V = ", "V", 995, true},    {"DBQ=", "DBQ", 995, true}, {"V=", "V", 998, false},
+        {"DBQ=", "DBQ", 996, false}, {"V=", "V", 1023, false},   {"V=", "V", 1024, false},
         {"V=", "V", 0, false},
     };
     int entry = 0;
@@ -79,10 +79,11 @@ TEST_F(Regedit, OnlyAValueLibodbcinstCutOrAnEmptyOneGivesEmptyText) {
         const std::string name = "reg_size_" + std::to_string(entry++);
         const std::string value(c.length, 'v');
         folder_.write("odbc.ini", "[" + name + "]\n" + c.line_start + value + "\nNext=1\n");
-        EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE,
-                                       u"SOFTWARE\\ODBC\\ODBC.INI\\" + std::u16string(name.begin(), name.end()),
-                                       std::u16string(c.key, c.key + std::char_traits<char>::length(c.key))),
-                  c.whole ? std::u16string(c.length, u'v') : u"")
+        EXPECT_EQ(
+            regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE,
+                                 u"SOFTWARE\\ODBC\\ODBC.INI\\" + std::u16string(name.begin(), name.end()),
+                                 std::u16string(c.key, c.key + std::char_traits<char>::length(c.key))),
+            c.whole ? std::u16string(c.length, u'v') : u"")
             << c.line_start << c.length;
     }
 }
@@ -109,7 +110,8 @@ TEST_F(Regedit, AConfigurationFileThatIsNotRegularIsNotRead) {
 // A path in the configuration may hold bytes that are not UTF-8; they must come back as the same bytes.
 TEST_F(Regedit, AValueThatIsNotUtf8KeepsItsBytes) {
     folder_.write("odbc.ini", "[reg_bytes]\nDBQ=/d/\xFF.mdb\n");
-    EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\reg_bytes", u"DBQ"),
+    EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\reg_bytes",
+                                   u"DBQ"),
               u"/d/\xDCFF.mdb");
 }
 
