@@ -30,7 +30,8 @@ set(qz_public_headers
   catalog/session/published_identities.hpp
   catalog/session/qz_cls_odbc_access.hpp
   catalog/session/qz_cls_regedit.hpp
-  platform/error.hpp)
+  platform/error.hpp
+  platform/files/file_identity.hpp)
 foreach(header IN LISTS qz_public_headers)
   get_filename_component(folder ${header} DIRECTORY)
   install(FILES ${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/qz_odbc_access/${folder} COMPONENT development)

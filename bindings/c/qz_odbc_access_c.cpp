@@ -12,6 +12,7 @@
 #include "catalog/session/qz_cls_odbc_access.hpp"
 #include "catalog/session/qz_cls_regedit.hpp"
 #include "platform/error.hpp"
+#include "platform/files/native_path.hpp"
 #include "platform/text/code_page.hpp"
 
 struct qz_odbc_access {
@@ -105,9 +106,10 @@ Out& require_out(Out* out, std::u16string name) {
     return *out;
 }
 
-// A zero-terminated UTF-8 argument as text; NULL is the omitted argument, `fallback`.
+// A zero-terminated UTF-8 argument as text; NULL is the omitted argument, `fallback`. Bytes that are not
+// UTF-8 are kept, so a path holding them names the file the caller named.
 std::u16string text_argument(const char* utf8, std::u16string fallback = {}) {
-    return utf8 == nullptr ? fallback : qz::text::utf8_to_utf16(utf8);
+    return utf8 == nullptr ? fallback : qz::files::text_from_native(utf8);
 }
 
 // A counted argument of the text methods: raw bytes, NULL only when there are none.

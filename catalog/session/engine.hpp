@@ -7,6 +7,9 @@
 #include <memory>
 #include <string>
 #include <variant>
+#include <vector>
+
+#include "platform/files/file_identity.hpp"
 
 namespace qz::engine {
 
@@ -102,6 +105,10 @@ public:
     virtual std::unique_ptr<Collection<TableDef>> TableDefs() const = 0;
     virtual std::unique_ptr<Collection<QueryDef>> QueryDefs() const = 0;
     virtual std::unique_ptr<Collection<Relation>> Relations() const = 0;
+    // The files read so far: the database's own and the sources of its linked tables opened by the listings
+    // run until now. Whoever writes files checks their targets against these. None for a database that is
+    // not read from files.
+    virtual std::vector<files::FileIdentity> files_read() const { return {}; }
 };
 
 // Opens databases. The session holds the returned database for as long as it keeps it (a counted reference).

@@ -5,6 +5,7 @@
 
 #include "catalog/session/qz_cls_regedit.hpp"
 #include "platform/error.hpp"
+#include "platform/files/native_path.hpp"
 #include "platform/reader/engine/access_file_engine.hpp"
 
 namespace qz {
@@ -55,6 +56,13 @@ std::u16string qz_cls_odbc_access::connect(std::u16string strDsn, std::u16string
 const engine::Database& qz_cls_odbc_access::database() const {
     if (!dbDao) throw Error(error_number::object_not_set, u"Object variable or With block variable not set");
     return *dbDao;
+}
+
+std::vector<files::FileIdentity> qz_cls_odbc_access::files_read() const {
+    std::vector<files::FileIdentity> read = dbDao ? dbDao->files_read() : std::vector<files::FileIdentity>{};
+    const auto named = files::identity_of(files::native_path(strBanco));
+    if (named && std::find(read.begin(), read.end(), *named) == read.end()) read.push_back(*named);
+    return read;
 }
 
 }  // namespace qz

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "catalog/session/engine.hpp"
 
@@ -59,6 +60,9 @@ class qz_cls_odbc_access {
 
     // The open database; raises error 91 when there is none.
     const engine::Database& database() const;
+    // The files this session has read: the file `strBanco` names (also when opening it failed) and what the
+    // open database has read.
+    std::vector<files::FileIdentity> files_read() const;
 
   private:
     std::shared_ptr<engine::DBEngine> engine_;

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/files/native_path.hpp"
 #include "platform/odbc/odbc_ini.hpp"
-#include "platform/text/code_page.hpp"
 
 namespace qz {
 namespace {
@@ -56,8 +56,10 @@ std::u16string qz_cls_regedit::GetRegValue(const T_KeyClasses& KeyRoot, const st
                                            const std::u16string& sKey) const {
     const std::optional<OdbcEntry> entry = odbc_entry(KeyRoot, Path);
     if (!entry) return {};
-    return text::utf8_to_utf16(
-        odbc::read_odbc_ini_value(entry->file, text::utf16_to_utf8(entry->name), text::utf16_to_utf8(sKey)));
+    // A value may name a file (DBQ): bytes that are not UTF-8 are kept, so the path names that same file.
+    const std::string value = odbc::read_odbc_ini_value(entry->file, files::native_from_text(entry->name),
+                                                        files::native_from_text(sKey));
+    return files::text_from_native(value);
 }
 
 }  // namespace qz

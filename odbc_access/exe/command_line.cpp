@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/error.hpp"
-#include "platform/text/code_page.hpp"
+#include "platform/files/native_path.hpp"
 
 namespace qz::front_end {
 
@@ -13,7 +13,7 @@ std::u16string command_text(int argc, const char* const* argv) {
         if (i > 1) joined += ' ';
         joined += argv[i];
     }
-    return text::utf8_to_utf16(joined);
+    return files::text_from_native(joined);
 }
 
 Elements::Elements(std::u16string_view command_text) {

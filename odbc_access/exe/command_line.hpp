@@ -8,8 +8,9 @@
 
 namespace qz::front_end {
 
-// The process arguments after the program name, joined by one blank each and decoded from UTF-8 (a byte
-// that is not UTF-8 becomes U+FFFD). Callers pass the whole request as one argument.
+// The process arguments after the program name, joined by one blank each and decoded from UTF-8; a byte
+// that is not UTF-8 is kept as U+DC80 + byte, so a path holding it names the same file. Callers pass the
+// whole request as one argument.
 std::u16string command_text(int argc, const char* const* argv);
 
 // The command text cut at every "_:_", quotes and blanks kept.

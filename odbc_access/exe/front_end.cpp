@@ -1,5 +1,8 @@
 #include "odbc_access/exe/front_end.hpp"
 
+#include <sys/prctl.h>
+
+#include <algorithm>
 #include <iostream>
 #include <new>
 #include <utility>
@@ -8,6 +11,8 @@
 #include "odbc_access/exe/command_line.hpp"
 #include "odbc_access/exe/result_file.hpp"
 #include "platform/error.hpp"
+#include "platform/files/file_identity.hpp"
+#include "platform/files/native_path.hpp"
 #include "platform/text/code_page.hpp"
 
 namespace qz::front_end {
@@ -16,10 +21,6 @@ namespace {
 // The runtime's numbers for failures that are not the project's own errors.
 constexpr std::int32_t out_of_memory = 7;
 constexpr std::int32_t internal_error = 51;
-
-std::filesystem::path as_path(std::u16string_view text) {
-    return std::filesystem::path(text::utf16_to_utf8(text));
-}
 
 // Runs the listing the command word (element 10) names; an unknown word runs none and gives empty text.
 std::u16string run_listing(qz_cls_odbc_access& session, const Elements& elements,
@@ -34,13 +35,37 @@ std::u16string run_listing(qz_cls_odbc_access& session, const Elements& elements
     return {};
 }
 
-ExitStatus report(const std::filesystem::path& target, const Error& error) {
+// A core file would hold the password, and so would another process that reads this one's memory.
+void keep_password_from_dumps(const std::u16string& password) {
+    if (!password.empty()) ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+}
+
+// Whether writing `target` would overwrite a file the request reads: the database (also when opening it
+// failed) or a source of its linked tables, whatever the spelling of either path.
+bool overwrites_what_was_read(const std::filesystem::path& target, const qz_cls_odbc_access& session) {
+    const std::optional<files::FileIdentity> written = files::identity_of(target);
+    if (!written) return false;
+    const std::vector<files::FileIdentity> read = session.files_read();
+    return std::find(read.begin(), read.end(), *written) != read.end();
+}
+
+ExitStatus to_standard_error(const Error& error) {
+    std::cerr << text::utf16_to_utf8(error_line(error)) << std::flush;
+    return nothing_written;
+}
+
+ExitStatus refuse_target() {
+    return to_standard_error(Error(error_number::path_file_access_error, u"Path/File access error"));
+}
+
+ExitStatus report(const std::filesystem::path& target, const qz_cls_odbc_access& session,
+                  const Error& error) {
     try {
+        if (overwrites_what_was_read(target, session)) return refuse_target();
         write_error_line(target, error);
         return error_line_written;
-    } catch (const Error&) {
-        std::cerr << text::utf16_to_utf8(error_line(error)) << std::flush;
-        return nothing_written;
+    } catch (const std::exception&) {
+        return to_standard_error(error);
     }
 }
 
@@ -51,25 +76,28 @@ ExitStatus run_request(std::u16string_view command_text, const std::filesystem::
     // Until the output path is known, an error goes to the log beside the program; from then on the result
     // and any error go to the output path.
     std::filesystem::path target = program_folder / "error.log";
+    qz_cls_odbc_access session(std::move(engine));
     try {
         const Elements elements(command_text);
         const std::u16string output = output_path_text(elements.at(9));
-        target = as_path(output);
+        target = files::native_path(output);
 
-        qz_cls_odbc_access session(std::move(engine));
+        keep_password_from_dumps(elements.at(2));
         session.connect(elements.at(0), elements.at(1), elements.at(2), elements.at(3), elements.at(4),
                         elements.at(5), elements.at(6), elements.at(7), elements.at(8));
         const std::u16string result = run_listing(session, elements, output);
 
-        // The file is touched only once the listing has returned in full.
+        // The file is touched only once the listing has returned in full, and never when it is one the
+        // request read.
+        if (overwrites_what_was_read(target, session)) return refuse_target();
         write_result_file(target, result);
         return result_written;
     } catch (const Error& error) {
-        return report(target, error);
+        return report(target, session, error);
     } catch (const std::bad_alloc&) {
-        return report(target, Error(out_of_memory, u"Out of memory"));
+        return report(target, session, Error(out_of_memory, u"Out of memory"));
     } catch (const std::exception&) {
-        return report(target, Error(internal_error, u"Internal error"));
+        return report(target, session, Error(internal_error, u"Internal error"));
     }
 }
 

@@ -19,6 +19,8 @@ enum ExitStatus : int {
 // Cuts `command_text` into its elements, connects a session that opens databases with `engine`, runs the
 // one listing the command word names and writes its text to the output path (element 9). Any failure
 // ends in the error line, at the output path or, before there is one, in "error.log" in `program_folder`.
+// An output path that names a file the request read (the database, a linked source) is never written:
+// error 75 goes to standard error instead. A password makes the process non-dumpable.
 ExitStatus run_request(std::u16string_view command_text, const std::filesystem::path& program_folder,
                        std::shared_ptr<engine::DBEngine> engine);
 

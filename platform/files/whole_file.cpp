@@ -1,16 +1,25 @@
 #include "platform/files/whole_file.hpp"
 
 #include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <cstdint>
+#include <string>
 
 #include "platform/error.hpp"
 
 namespace qz::files {
 namespace {
 
-// The runtime's file errors, chosen by the system's reason.
+constexpr int max_link_hops = 40;  // the system's own limit on links followed in one path
+constexpr int max_name_attempts = 100;
+
+// The runtime's file errors, chosen by the system's reason. ENXIO (a FIFO without a reader) and the rest
+// are access errors.
 Error file_error(int reason) {
     switch (reason) {
         case EACCES:
@@ -46,24 +55,75 @@ int write_all(int descriptor, std::string_view bytes) {
     return 0;
 }
 
+// The path with symbolic links at its end followed: the file a write through it reaches. A link whose
+// target does not exist yet gives the target's path, where the file will be created.
+std::filesystem::path follow_links(std::filesystem::path path) {
+    for (int hop = 0; hop < max_link_hops; ++hop) {
+        std::error_code not_a_link;
+        const std::filesystem::path target = std::filesystem::read_symlink(path, not_a_link);
+        if (not_a_link) return path;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    throw file_error(ELOOP);
+}
+
+// A device or a FIFO: opened without waiting, so a FIFO nobody reads fails at once (ENXIO), then written
+// with ordinary blocking writes.
+void write_directly(const std::filesystem::path& path, std::string_view bytes) {
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0) throw file_error(errno);
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    int reason = flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0 ? errno : 0;
+    if (reason == 0) reason = write_all(descriptor, bytes);
+    if (::close(descriptor) != 0 && reason == 0) reason = errno;
+    if (reason != 0) throw file_error(reason);
+}
+
+// A name no other writer picks: a random suffix, so concurrent requests on one result never share it.
+std::string fresh_name() {
+    std::array<std::uint8_t, 8> random{};
+    if (::getrandom(random.data(), random.size(), 0) != static_cast<ssize_t>(random.size())) {
+        throw file_error(errno);
+    }
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string name = ".qz_odbc_access-";
+    for (const std::uint8_t byte : random) {
+        name.push_back(digits[byte >> 4]);
+        name.push_back(digits[byte & 0x0F]);
+    }
+    return name;
+}
+
+void replace_whole(const std::filesystem::path& path, std::string_view bytes) {
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    std::filesystem::path draft;
+    int descriptor = -1;
+    for (int attempt = 0; descriptor < 0 && attempt < max_name_attempts; ++attempt) {
+        draft = folder / fresh_name();
+        // Mode 0666 less the umask: the permissions a plain create of the result would give.
+        descriptor = ::open(draft.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (descriptor < 0 && errno != EEXIST) throw file_error(errno);
+    }
+    if (descriptor < 0) throw file_error(EEXIST);
+    int reason = write_all(descriptor, bytes);
+    if (::close(descriptor) != 0 && reason == 0) reason = errno;
+    if (reason == 0 && ::rename(draft.c_str(), path.c_str()) != 0) reason = errno;
+    if (reason != 0) {
+        ::unlink(draft.c_str());
+        throw file_error(reason);
+    }
+}
+
 }  // namespace
 
 void write_whole_file(const std::filesystem::path& path, std::string_view bytes) {
-    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (descriptor < 0) throw file_error(errno);
-    int reason = write_all(descriptor, bytes);
-    // A full disk may show only when the data reaches it; files that cannot be synced (devices) say EINVAL.
-    if (reason == 0 && ::fsync(descriptor) != 0 && errno != EINVAL && errno != EROFS) reason = errno;
-    // What did get written is cut away, so a failed write never leaves a file that looks complete. A file
-    // that cannot be cut (a device) has nothing to keep.
-    if (reason != 0) {
-        [[maybe_unused]] const int cut = ::ftruncate(descriptor, 0);
+    const std::filesystem::path target = follow_links(path);
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        write_directly(target, bytes);
+    } else {
+        replace_whole(target, bytes);
     }
-    if (::close(descriptor) != 0 && reason == 0) {
-        reason = errno;
-        [[maybe_unused]] const int cut = ::truncate(path.c_str(), 0);
-    }
-    if (reason != 0) throw file_error(reason);
 }
 
 }  // namespace qz::files

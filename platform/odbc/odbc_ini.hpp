@@ -15,8 +15,9 @@ enum class OdbcIniFile {
 };
 
 // The value `key` of the entry `section`, in UTF-8 as the file holds it; empty when the entry or the value
-// does not exist, when the value is empty, and when the value is too long for libodbcinst to read whole
-// (it cuts every line at 1000 bytes, and a cut path would open the wrong file).
+// does not exist, when the value is empty, when libodbcinst cut it (it reads 999 bytes of a line, and a
+// cut path would open the wrong file), and when a configuration file is not a regular file (a FIFO would
+// block the lookup, /dev/zero would never end it).
 std::string read_odbc_ini_value(OdbcIniFile file, std::string_view section, std::string_view key);
 
 }  // namespace qz::odbc

@@ -215,8 +215,21 @@ static void data_source_names_resolve_through_odbc_ini(qz_odbc_access* session) 
     qz_free(value);
     CHECK(qz_odbc_access_get_strSep1(session, &value, NULL) == 0 && strcmp(value, "|") == 0);
     qz_free(value);
+
+    /* A path whose bytes are not UTF-8 names exactly that file: this one is opened, and is no database. */
+    char odd_path[sizeof folder + 16];
+    snprintf(odd_path, sizeof odd_path, "%s/\xff.mdb", folder);
+    FILE* odd = fopen(odd_path, "w");
+    CHECK(odd != NULL);
+    if (odd != NULL) {
+        fputs("not a database", odd);
+        fclose(odd);
+    }
+    CHECK(qz_odbc_access_connect(session, odd_path, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, &result,
+                                 &error) == 3343);
     qz_error_clear(&error);
 
+    unlink(odd_path);
     unlink(ini_path);
     rmdir(folder);
 }

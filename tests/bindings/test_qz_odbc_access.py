@@ -112,6 +112,20 @@ class SessionWithoutDatabase(unittest.TestCase):
                 else:
                     os.environ["ODBCSYSINI"] = previous
 
+    def test_a_path_is_the_file_it_names_whole(self):
+        # A NUL ends a C file name: the part before it names another file, which must not be opened.
+        # Bytes that are not UTF-8 (os.fsdecode's surrogate escapes) name the file with those bytes.
+        with tempfile.TemporaryDirectory() as folder:
+            for name in (b"prefix.mdb", b"\xff.mdb"):
+                with open(os.path.join(os.fsencode(folder), name), "wb") as decoy:
+                    decoy.write(b"not a database")
+            session = qz.qz_cls_odbc_access()
+            for path, number in ((f"{folder}/prefix.mdb\0.accdb", 3044),
+                                 (os.fsdecode(os.path.join(os.fsencode(folder), b"\xff.mdb")), 3343)):
+                with self.subTest(path=path), self.assertRaises(qz.Error) as raised:
+                    session.connect(path)
+                self.assertEqual(raised.exception.number, number)
+
 
 class PublishedIdentities(unittest.TestCase):
     def test_identities_are_the_published_ones(self):

@@ -6,27 +6,37 @@
 #include <vector>
 
 #include "platform/error.hpp"
+#include "platform/files/native_path.hpp"
 
 namespace qz::front_end {
 namespace {
 
-TEST(CommandText, JoinsTheArgumentsWithOneBlankAndDecodesUtf8) {
+// A byte that is not UTF-8 is carried as U+DC80 + byte and turned back into the same byte, so a path holding
+// it names the file the caller named.
+TEST(CommandText, JoinsTheArgumentsWithOneBlankDecodesUtf8AndKeepsEveryOtherByte) {
     struct Case {
         std::vector<const char*> argv;
         std::u16string text;
+        std::string bytes;
     };
     const Case cases[] = {
-        {{"prog"}, u""},
-        {{"prog", "a_:_b"}, u"a_:_b"},
-        {{"prog", "a", "b  c", ""}, u"a b  c "},
-        {{"prog", "relat\xC3\xB3rio"}, u"relatório"},
-        {{"prog",
-          "bad\xFF"
-          "byte"},
-         u"bad\uFFFDbyte"},
+        {{"prog"}, u"", ""},
+        {{"prog", "a_:_b"}, u"a_:_b", "a_:_b"},
+        {{"prog", "a", "b  c", ""}, u"a b  c ", "a b  c "},
+        {{"prog", "relat\xC3\xB3rio \xF0\x9F\x98\x80"},
+         u"relatório 😀",
+         "relat\xC3\xB3rio \xF0\x9F\x98\x80"},
+        {{"prog", "bad\xFF" "byte"}, u"bad\xDCFF" "byte", "bad\xFF" "byte"},
+        {{"prog", "cut \xC3"}, u"cut \xDCC3", "cut \xC3"},
+        {{"prog", "overlong \xC0\xAF"}, u"overlong \xDCC0\xDCAF", "overlong \xC0\xAF"},
+        {{"prog", "surrogate \xED\xB3\xBF"}, u"surrogate \xDCED\xDCB3\xDCBF", "surrogate \xED\xB3\xBF"},
+        {{"prog", "past U+10FFFF \xF4\x90\x80\x80"}, u"past U+10FFFF \xDCF4\xDC90\xDC80\xDC80",
+         "past U+10FFFF \xF4\x90\x80\x80"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(command_text(static_cast<int>(c.argv.size()), c.argv.data()), c.text);
+        const std::u16string text = command_text(static_cast<int>(c.argv.size()), c.argv.data());
+        EXPECT_EQ(text, c.text) << c.bytes;
+        EXPECT_EQ(files::native_from_text(text), c.bytes);
     }
 }
 

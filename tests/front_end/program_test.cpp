@@ -1,10 +1,12 @@
 // The built program as a caller starts it: a separate process, the request as its argument text, a data
 // source resolved through an odbc.ini the test writes.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -27,10 +29,13 @@ class Program : public ::testing::Test {
         folder_.write("notes.mdb", "these are notes, not a database");
     }
 
-    // Runs the program with `arguments` and ODBCSYSINI/ODBCINI pointing at the test's folder; its status.
-    int run(const std::vector<std::string>& arguments) const {
+    // Starts the program with `arguments` and ODBCSYSINI/ODBCINI pointing at the test's folder, its standard
+    // output going to stdout.txt there.
+    pid_t start(const std::vector<std::string>& arguments) const {
         const pid_t child = ::fork();
         if (child == 0) {
+            const int out = ::open((folder_ / "stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(out, STDOUT_FILENO);
             ::setenv("ODBCSYSINI", folder_.path().c_str(), 1);
             ::setenv("ODBCINI", (folder_ / "user.ini").c_str(), 1);
             std::vector<char*> argv{const_cast<char*>(program_.c_str())};
@@ -39,10 +44,15 @@ class Program : public ::testing::Test {
             ::execv(program_.c_str(), argv.data());
             ::_exit(127);
         }
+        return child;
+    }
+    static int status_of(pid_t child) {
         int status = 0;
         if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
         return WEXITSTATUS(status);
     }
+    // Runs the program; its exit status.
+    int run(const std::vector<std::string>& arguments) const { return status_of(start(arguments)); }
 
     // A request for the tables of `data_source`, answered in out.txt of the test's folder.
     std::string request(const std::string& data_source) const {
@@ -81,6 +91,64 @@ TEST_F(Program, ArgumentsSplitByTheShellAreJoinedWithOneBlank) {
 TEST_F(Program, WithoutAnOutputPathTheErrorGoesToTheLogBesideTheProgram) {
     EXPECT_EQ(run({"prog_text_:_user"}), 1);
     EXPECT_EQ(test::read_file(folder_ / "error.log"), "Erro: 9 - Subscript out of range\r\n");
+}
+
+// Twenty requests on one result path, each with a result of another length: the file left must be one of them
+// whole, never a mix, and no draft may stay behind.
+TEST_F(Program, ConcurrentRequestsOnOneResultPathLeaveOneWholeResult) {
+    std::vector<std::string> lines;
+    std::vector<std::string> requests;
+    for (int i = 0; i < 20; ++i) {
+        const std::string name =
+            "not_a_database_" + std::string(static_cast<std::size_t>(i * 7), 'n') + ".mdb";
+        folder_.write(name, "text");
+        requests.push_back(request((folder_ / name).string()));
+        lines.push_back("Erro: 3343 - Unrecognized database format '" + (folder_ / name).string() + "'.\r\n");
+    }
+    for (int round = 0; round < 3; ++round) {
+        std::vector<pid_t> children;
+        for (const std::string& r : requests) children.push_back(start({r}));
+        for (const pid_t child : children) EXPECT_EQ(status_of(child), 1);
+        const std::string left = output();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), left), lines.end()) << "a mix of results: " << left;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << "a draft was left: " << entry.path();
+}
+
+// Only these two exact argument texts are answered on standard output; anything else is a request.
+TEST_F(Program, HelpAndVersionAloneAnswerOnStandardOutput) {
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string printed_start;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "Usage: qz_odbc_access "},
+        {{"--version"}, 0, "qz_odbc_access " QZ_TEST_PROJECT_VERSION "\n"},
+        {{"--help", "x"}, 1, ""},
+        {{"--version "}, 1, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(run(c.arguments), c.status) << c.arguments[0];
+        const std::string printed = test::read_file(folder_ / "stdout.txt");
+        EXPECT_EQ(printed.substr(0, c.printed_start.size()), c.printed_start) << c.arguments[0];
+        if (c.printed_start.empty()) {
+            EXPECT_EQ(printed, "");
+            EXPECT_EQ(test::read_file(folder_ / "error.log"), "Erro: 9 - Subscript out of range\r\n");
+        }
+    }
+}
+
+// Bytes that are not UTF-8 name the very file they spell: the database opened and the result written.
+TEST_F(Program, PathsThatAreNotUtf8OpenAndWriteExactlyTheFilesTheyName) {
+    folder_.write("\xFF.accdb", "not a database, but the file named");
+    const std::string result = (folder_ / "res\xFE.txt").string();
+    EXPECT_EQ(run({(folder_ / "\xFF.accdb").string() + "_:_user_:__:_|_:_;_:_=_:_,_:_&_:_:_:_" + result +
+                   "_:_get_tables_:_tab"}),
+              1);
+    EXPECT_EQ(test::read_file(result),
+              "Erro: 3343 - Unrecognized database format '" + folder_.path().string() + "/?.accdb'.\r\n");
 }
 
 }  // namespace

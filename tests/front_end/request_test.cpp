@@ -2,17 +2,22 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "odbc_access/exe/front_end.hpp"
+#include "platform/reader/engine/access_file_engine.hpp"
 #include "platform/text/code_page.hpp"
+#include "support/fixtures.hpp"
 #include "support/memory_engine.hpp"
 #include "support/temp_folder.hpp"
 
@@ -35,6 +40,29 @@ std::u16string result_text(const std::filesystem::path& file) {
                                       (static_cast<unsigned char>(bytes[i + 1]) << 8));
     }
     return text;
+}
+
+// The names in a folder, to see that nothing was left behind.
+std::vector<std::string> names_in(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs `body` in a child process that is killed after a few seconds, so a call that blocks fails the test
+// instead of hanging it; the child's exit status, or -1 when it did not end by itself.
+template <class Body>
+int in_child(Body body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(5);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
 }
 
 MemoryDatabase sample_database() {
@@ -174,6 +202,122 @@ TEST_F(Request, AResultThatCannotBeWrittenWholeEndsInTheErrorLine) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), error_line_written);
     EXPECT_EQ(test::read_file(output_folder_ / "out.txt"), "Erro: 61 - Disk full\r\n");
+    EXPECT_EQ(names_in(output_folder_.path()), std::vector<std::string>{"out.txt"})
+        << "a draft was left behind";
+}
+
+// Whatever the spelling, a result path that names the database (or a file it read) would destroy it: the
+// request is refused before anything is written, also when the request itself failed.
+TEST_F(Request, AResultPathNamingTheDatabaseIsRefusedAndTheDatabaseIsUntouched) {
+    const std::string database_bytes = "the database's own bytes";
+    const std::filesystem::path database = output_folder_.write("base.mdb", database_bytes);
+    std::filesystem::create_hard_link(database, output_folder_ / "hard.mdb");
+    std::filesystem::create_symlink(database, output_folder_ / "soft.mdb");
+    test::TempFolder config;
+    const test::OdbcConfigScope scope(config.path());
+    config.write("odbc.ini", "[front_same_file]\nDBQ=" + database.string() + "\n");
+    struct stat before {};
+    ASSERT_EQ(::stat(database.c_str(), &before), 0);
+
+    const std::u16string path = u16(database.string());
+    const std::u16string folder = u16(output_folder_.path().string());
+    struct Case {
+        const char* spelling;
+        std::u16string data_source;
+        std::u16string result;
+        bool opens = true;  // false: opening fails (as with a wrong password) and the error line is due
+    };
+    const Case cases[] = {
+        {"the same path", path, path},
+        {"another spelling", path, folder + u"/./base.mdb"},
+        {"a hard link", path, folder + u"/hard.mdb"},
+        {"a symbolic link", path, folder + u"/soft.mdb"},
+        {"a data source whose file is the result", u"front_same_file", path},
+        {"a request that failed", path, path, false},
+        {"a request that failed, through a hard link", path, folder + u"/hard.mdb", false},
+    };
+    for (const Case& c : cases) {
+        engine_->files.clear();
+        if (c.opens) engine_->files[path] = sample_database();
+        EXPECT_EQ(
+            run(c.data_source + u"_:_u_:_p_:_|_:_;_:_=_:_,_:_&_:_:_:_" + c.result + u"_:_get_tables_:_"),
+            nothing_written)
+            << c.spelling;
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(database.c_str(), &after), 0);
+    EXPECT_EQ(test::read_file(database), database_bytes);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    EXPECT_EQ(names_in(output_folder_.path()),
+              (std::vector<std::string>{"base.mdb", "hard.mdb", "soft.mdb"}));
+    EXPECT_TRUE(error_log().empty());
+}
+
+// The sources of linked tables are read too; a listing that opened one must not write over it.
+TEST_F(Request, AResultPathNamingALinkedSourceTheListingReadIsRefused) {
+    QZ_REQUIRE_FIXTURES();
+    const std::filesystem::path synthetic = test::fixtures_folder() / "synthetic";
+    for (const char* name : {"linked_V2000.mdb", "linkee_V2000.mdb"}) {
+        std::filesystem::copy_file(synthetic / name, output_folder_ / name);
+    }
+    const std::string source_bytes = test::read_file(output_folder_ / "linkee_V2000.mdb");
+    const std::u16string command =
+        u16((output_folder_ / "linked_V2000.mdb").string()) + u"_:_u_:__:_|_:_;_:_=_:_,_:_&_:_:_:_" +
+        u16((output_folder_ / "linkee_V2000.mdb").string()) + u"_:_get_fields_:_LinkedCustomers";
+    EXPECT_EQ(run_request(command, program_folder_.path(), std::make_shared<jet::AccessFileEngine>()),
+              nothing_written);
+    EXPECT_EQ(test::read_file(output_folder_ / "linkee_V2000.mdb"), source_bytes);
+}
+
+TEST_F(Request, AResultIsReplacedWholeAndASymbolicLinkKeepsPointingAtTheFileItReplaces) {
+    const std::filesystem::path target = output_folder_.write("target.txt", std::string(5000, 'x'));
+    std::filesystem::create_symlink("target.txt", output_folder_ / "link.txt");
+    const mode_t old_mask = ::umask(027);
+    EXPECT_EQ(run(request(u16((output_folder_ / "link.txt").string()) + u"_:_get_relations")),
+              result_written);
+    EXPECT_EQ(run(request(out_path() + u"_:_get_relations")), result_written);
+    ::umask(old_mask);
+    EXPECT_TRUE(std::filesystem::is_symlink(output_folder_ / "link.txt"));
+    EXPECT_EQ(result_text(target).substr(0, 7), u"name=R;");
+    struct stat created {};
+    ASSERT_EQ(::stat((output_folder_ / "out.txt").c_str(), &created), 0);
+    EXPECT_EQ(created.st_mode & 0777, 0640u) << "a new result gets what a plain create would give it";
+    EXPECT_EQ(names_in(output_folder_.path()),
+              (std::vector<std::string>{"link.txt", "out.txt", "target.txt"}));
+}
+
+// A FIFO is written directly, but one nobody reads must not block the request for ever, neither for the
+// result nor for the error line.
+TEST_F(Request, AFifoWithoutAReaderFailsAtOnceInsteadOfBlocking) {
+    const std::filesystem::path fifo = output_folder_ / "out.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::u16string result = u16(fifo.string());
+    EXPECT_EQ(in_child([&] { return static_cast<int>(run(request(result + u"_:_get_relations"))); }),
+              nothing_written);
+    EXPECT_EQ(in_child([&] { return static_cast<int>(run(request(result))); }), nothing_written)
+        << "the error line (a missing command word) blocked";
+}
+
+TEST_F(Request, AFileNameThatIsNotUtf8IsWrittenWithExactlyItsBytes) {
+    EXPECT_EQ(run(request(u16(output_folder_.path().string()) + u"/res\xDCFE.txt_:_get_relations")),
+              result_written);
+    EXPECT_EQ(names_in(output_folder_.path()), std::vector<std::string>{"res\xFE.txt"});
+}
+
+// A core file would hold the password.
+TEST_F(Request, APasswordMakesTheProcessNonDumpable) {
+    for (const bool with_password : {false, true}) {
+        const std::u16string command = u"/db/base.mdb_:_user_:_" +
+                                       std::u16string(with_password ? u"pwd" : u"") +
+                                       u"_:_|_:_;_:_=_:_,_:_&_:_:_:_" + out_path() + u"_:_get_relations";
+        EXPECT_EQ(in_child([&] {
+                      ::prctl(PR_SET_DUMPABLE, 1, 0, 0, 0);  // an earlier request in this process had one
+                      run(command);
+                      return ::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0);
+                  }),
+                  with_password ? 0 : 1);
+    }
 }
 
 }  // namespace

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 
 #include "catalog/session/qz_cls_odbc_access.hpp"
 #include "platform/error.hpp"
 #include "platform/text/code_page.hpp"
+#include "support/fixtures.hpp"
 #include "support/memory_engine.hpp"
 #include "support/temp_folder.hpp"
 
@@ -93,6 +96,38 @@ TEST(ConnectWithTheFileReader, ANonDatabaseFileRaisesTheEngineError) {
         EXPECT_EQ(error.number(), error_number::unrecognized_format);
     }
     EXPECT_FALSE(session.dbDao);
+}
+
+std::size_t open_descriptors() {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                  std::filesystem::directory_iterator{}));
+}
+
+// Linked tables that name one source through different spellings of its path (here a hard link) share one
+// open catalog of it: a thousand spellings must not open it a thousand times. The session knows the files it
+// read, which the front end keeps its result away from.
+TEST(ConnectWithTheFileReader, LinkedTablesNamingOneSourceFileOpenItOnce) {
+    QZ_REQUIRE_FIXTURES();
+    test::TempFolder folder;
+    const std::filesystem::path synthetic = test::fixtures_folder() / "synthetic";
+    std::filesystem::copy_file(synthetic / "linkee_V2000.mdb", folder / "linkee_V2000.mdb");
+    std::filesystem::create_hard_link(folder / "linkee_V2000.mdb", folder / "linkee_V2000.mdc");
+    // The second link ("Customers" in the fixture) names the hard link instead of the file itself.
+    std::string linked = test::read_file(synthetic / "linked_V2000.mdb");
+    const std::u16string stored = u"linkee_V2000.mdb";
+    const std::string stored_bytes(reinterpret_cast<const char*>(stored.data()), stored.size() * 2);
+    const std::size_t second = linked.find(stored_bytes, linked.find(stored_bytes) + 1);
+    ASSERT_NE(second, std::string::npos);
+    linked[second + stored_bytes.size() - 2] = 'c';
+    const auto database = folder.write("linked.mdb", linked);
+
+    const std::size_t before = open_descriptors();
+    qz_cls_odbc_access session;
+    session.connect(text::utf8_to_utf16(database.string()), u"", u"", u"|", u";", u"=", u",", u"&", u":");
+    EXPECT_NE(session.get_fields(u"LinkedCustomers", u""), u"Tabela não encotrada !");
+    EXPECT_NE(session.get_fields(u"Orders", u""), u"Tabela não encotrada !");
+    EXPECT_EQ(open_descriptors() - before, 2u) << "the database and its one source";
+    EXPECT_EQ(session.files_read().size(), 2u) << "the database and its source, each once";
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // The registry reader over unixODBC's configuration files, written by the test.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -55,19 +58,61 @@ TEST_F(Regedit, ReadsSystemUserAndDriverEntriesByTheirKeyPaths) {
     for (const Case& c : cases) EXPECT_EQ(regedit_.GetRegValue(c.root, c.path, c.key), c.value) << c.fault;
 }
 
-// unixODBC cuts lines at 1000 bytes without a word; a cut path would name another file.
-TEST_F(Regedit, AValueTooLongToBeReadWholeOrEmptyGivesEmptyTextWithoutError) {
-    const std::string fits(900, 'a');
-    const std::string cut(995, 'c');
-    const std::string too_long(1024, 'b');
-    folder_.write("odbc.ini",
-                  "[reg_sizes]\nFits=" + fits + "\nV=" + cut + "\nTooLong=" + too_long + "\nEmpty=\n");
-    const std::u16string key = u"SOFTWARE\\ODBC\\ODBC.INI\\reg_sizes";
-    EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, key, u"Fits"),
-              std::u16string(900, u'a'));
-    EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, key, u"V"), u"");
-    EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, key, u"TooLong"), u"");
-    EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, key, u"Empty"), u"");
+// unixODBC reads 999 bytes of a line and drops the rest without a word; a cut path would name another file,
+// so only a value it really cut reads as missing.
+TEST_F(Regedit, OnlyAValueLibodbcinstCutOrAnEmptyOneGivesEmptyText) {
+    struct Case {
+        const char* line_start;  // key, "=" and the blanks around it
+        const char* key;
+        std::size_t length;
+        bool whole;
+    };
+    const Case cases[] = {
+        {"V=", "V", 900, true},      {"V=", "V", 985, true},     {"V=", "V", 997, true},
+        {"V = ", "V", 995, true},    {"DBQ=", "DBQ", 995, true}, {"V=", "V", 998, false},
+        {"DBQ=", "DBQ", 996, false}, {"V=", "V", 1023, false},   {"V=", "V", 1024, false},
+        {"V=", "V", 0, false},
+    };
+    int entry = 0;
+    for (const Case& c : cases) {
+        // libodbcinst keeps what it read for a while under the entry's name: one entry per case.
+        const std::string name = "reg_size_" + std::to_string(entry++);
+        const std::string value(c.length, 'v');
+        folder_.write("odbc.ini", "[" + name + "]\n" + c.line_start + value + "\nNext=1\n");
+        EXPECT_EQ(
+            regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE,
+                                 u"SOFTWARE\\ODBC\\ODBC.INI\\" + std::u16string(name.begin(), name.end()),
+                                 std::u16string(c.key, c.key + std::char_traits<char>::length(c.key))),
+            c.whole ? std::u16string(c.length, u'v') : u"")
+            << c.line_start << c.length;
+    }
+}
+
+// libodbcinst reads its files to their end with blocking reads: a FIFO would block it for ever, /dev/zero
+// would never end. Run in a child that a timer ends, so a fault fails instead of hanging the tests.
+TEST_F(Regedit, AConfigurationFileThatIsNotRegularIsNotRead) {
+    ASSERT_EQ(::mkfifo((folder_ / "odbc.ini").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", folder_ / "odbcinst.ini");
+    const auto value_is_empty = [&](const std::u16string& path, const std::u16string& key) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::alarm(5);
+            ::_exit(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, path, key).empty() ? 0 : 1);
+        }
+        int status = 0;
+        return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+               WEXITSTATUS(status) == 0;
+    };
+    EXPECT_TRUE(value_is_empty(u"SOFTWARE\\ODBC\\ODBC.INI\\reg_fifo", u"DBQ")) << "a FIFO odbc.ini";
+    EXPECT_TRUE(value_is_empty(u"SOFTWARE\\ODBC\\ODBCINST.INI\\reg_zero", u"Driver")) << "/dev/zero";
+}
+
+// A path in the configuration may hold bytes that are not UTF-8; they must come back as the same bytes.
+TEST_F(Regedit, AValueThatIsNotUtf8KeepsItsBytes) {
+    folder_.write("odbc.ini", "[reg_bytes]\nDBQ=/d/\xFF.mdb\n");
+    EXPECT_EQ(regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\reg_bytes",
+                                   u"DBQ"),
+              u"/d/\xDCFF.mdb");
 }
 
 TEST_F(Regedit, AReadOnlyConfigurationIsStillRead) {

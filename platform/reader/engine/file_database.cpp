@@ -242,6 +242,8 @@ class FileDatabase final : public engine::Database {
             path);
     }
 
+    std::vector<files::FileIdentity> files_read() const override { return catalog_->files_read(); }
+
   private:
     std::shared_ptr<const Catalog> catalog_;
 };

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/error.hpp"
+#include "platform/files/native_path.hpp"
 #include "platform/reader/pages/byte_view.hpp"
 #include "platform/reader/pages/damage.hpp"
 #include "platform/reader/protection/header_mask.hpp"
@@ -63,7 +64,10 @@ bool read_fully(int descriptor, std::uint8_t* into, std::size_t length, off_t at
 }  // namespace
 
 PageFile::PageFile(const std::u16string& path, std::u16string_view password) : path_(path) {
-    const std::string native = text::utf16_to_utf8(path);
+    const std::string native = files::native_from_text(path);
+    // No file name holds a NUL; opening the part before it would open another file.
+    if (native.find('\0') != std::string::npos)
+        throw Error(error_number::invalid_path, u"'" + path_ + u"' is not a valid path.");
     // Non-blocking, so that a named pipe or a device never stalls the open; only regular files are read.
     descriptor_ = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (descriptor_ < 0) throw_open_failure(path_, native, errno);
@@ -78,6 +82,7 @@ PageFile::PageFile(const std::u16string& path, std::u16string_view password) : p
         throw Error(error_number::cannot_open_file,
                     u"Cannot open the file '" + path_ + u"': not a regular file.");
     }
+    identity_ = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
     try {
         const auto file_size = static_cast<std::uint64_t>(status.st_size);
         std::vector<std::uint8_t> prefix(header_prefix);

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/files/file_identity.hpp"
 #include "platform/reader/protection/page_decoder.hpp"
 
 namespace qz::jet {
@@ -38,6 +39,8 @@ class PageFile {
     PageFile& operator=(const PageFile&) = delete;
 
     const std::u16string& path() const { return path_; }
+    // The file opened, by device and inode.
+    const files::FileIdentity& identity() const { return identity_; }
     const FileFormat& format() const { return format_; }
     std::uint32_t page_count() const { return page_count_; }
     // The plain bytes of page `number`; 3049 when the file has no such page. Page 0 comes unmasked.
@@ -50,6 +53,7 @@ class PageFile {
 
     std::u16string path_;
     int descriptor_ = -1;
+    files::FileIdentity identity_;
     FileFormat format_;
     std::uint32_t page_count_ = 0;
     std::unique_ptr<crypto::PageDecoder> decoder_;

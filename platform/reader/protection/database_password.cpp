@@ -1,5 +1,8 @@
 #include "platform/reader/protection/database_password.hpp"
 
+#include <openssl/crypto.h>
+
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -52,6 +55,13 @@ std::u16string jet4_password(const ProtectionFields& fields) {
     return password;
 }
 
+// The password as the stored field holds it: at most `password_capacity` units, zero-padded.
+std::array<char16_t, password_capacity> padded(std::u16string_view password) {
+    std::array<char16_t, password_capacity> field{};
+    password.copy(field.data(), field.size());
+    return field;
+}
+
 }  // namespace
 
 std::u16string stored_database_password(const ProtectionFields& fields) {
@@ -61,7 +71,13 @@ std::u16string stored_database_password(const ProtectionFields& fields) {
 void check_database_password(const ProtectionFields& fields, std::u16string_view password) {
     const std::u16string stored = stored_database_password(fields);
     if (stored.empty()) return;
-    if (password.substr(0, password_capacity) != stored) throw_wrong_password();
+    // Compared in a time that does not depend on where the two differ, so timing tells nothing of the stored
+    // password.
+    const std::u16string_view given = password.substr(0, password_capacity);
+    const auto stored_field = padded(stored);
+    const auto given_field = padded(given);
+    const bool same_units = CRYPTO_memcmp(stored_field.data(), given_field.data(), sizeof stored_field) == 0;
+    if (!same_units || given.size() != stored.size()) throw_wrong_password();
 }
 
 }  // namespace qz::crypto

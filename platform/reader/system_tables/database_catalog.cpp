@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "platform/error.hpp"
+#include "platform/files/native_path.hpp"
 #include "platform/reader/pages/byte_view.hpp"
 #include "platform/reader/pages/damage.hpp"
 #include "platform/reader/records/index_leaf_walk.hpp"
@@ -13,7 +14,6 @@
 #include "platform/reader/records/table_scan.hpp"
 #include "platform/reader/system_tables/name_match.hpp"
 #include "platform/reader/system_tables/query_rows.hpp"
-#include "platform/text/code_page.hpp"
 
 namespace qz::jet {
 namespace {
@@ -312,9 +312,9 @@ std::vector<RelationshipModel> Catalog::relationships() const {
 std::shared_ptr<const Catalog> Catalog::linked_catalog(const CatalogObject& link) const {
     std::u16string stored = link.database;
     std::replace(stored.begin(), stored.end(), u'\\', u'/');
-    const std::filesystem::path as_stored(text::utf16_to_utf8(stored));
+    const std::filesystem::path as_stored = files::native_path(stored);
     const std::filesystem::path beside =
-        std::filesystem::path(text::utf16_to_utf8(file_->path())).parent_path() / as_stored.filename();
+        files::native_path(file_->path()).parent_path() / as_stored.filename();
     std::error_code ignored;
     std::filesystem::path chosen;
     if (!stored.empty() && std::filesystem::exists(as_stored, ignored)) {
@@ -324,13 +324,24 @@ std::shared_ptr<const Catalog> Catalog::linked_catalog(const CatalogObject& link
     } else {
         throw Error(error_number::file_not_found, u"Could not find file '" + stored + u"'.");
     }
-    const std::u16string key = text::utf8_to_utf16(chosen.string());
-    if (const auto open = linked_.find(key); open != linked_.end()) return open->second;
+    if (const auto identity = files::identity_of(chosen)) {
+        if (const auto open = linked_.find(*identity); open != linked_.end()) return open->second;
+    }
     if (link_depth_ >= max_link_depth)
         throw_damaged(file_->path(), "linked tables link to each other in a loop");
-    auto catalog = Catalog::open(key, u"", link_depth_ + 1);
-    linked_.emplace(key, catalog);
+    auto catalog = Catalog::open(files::text_from_native(chosen.native()), u"", link_depth_ + 1);
+    linked_.emplace(catalog->file().identity(), catalog);
     return catalog;
+}
+
+std::vector<files::FileIdentity> Catalog::files_read() const {
+    std::vector<files::FileIdentity> read{file_->identity()};
+    for (const auto& [identity, linked] : linked_) {
+        for (const files::FileIdentity& source : linked->files_read()) {
+            if (std::find(read.begin(), read.end(), source) == read.end()) read.push_back(source);
+        }
+    }
+    return read;
 }
 
 TableSource Catalog::source_of(const CatalogObject& table) const {

@@ -58,6 +58,8 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
                                          int link_depth = 0);
 
     const PageFile& file() const { return *file_; }
+    // This file and the sources of linked tables opened so far, each once.
+    std::vector<files::FileIdentity> files_read() const;
     bool jet3() const { return file_->format().jet3; }
 
     // Table definitions (local, linked, ODBC), flat tables of complex columns left out; queries; both in
@@ -110,7 +112,8 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
         std::int32_t flat_table = 0;
     };
     mutable std::optional<std::map<std::uint32_t, ComplexRow>> complex_;
-    mutable std::map<std::u16string, std::shared_ptr<const Catalog>> linked_;
+    // One catalog per source file, however many spellings of its path the links use.
+    mutable std::map<files::FileIdentity, std::shared_ptr<const Catalog>> linked_;
     mutable std::optional<std::unordered_map<std::int32_t, std::vector<query::QueryRow>>> query_rows_;
     mutable std::optional<NameIndex<const CatalogObject*>> query_names_;
     mutable query::CompiledQueries compiled_queries_;
