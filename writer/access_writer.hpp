@@ -43,9 +43,9 @@ using Value = std::variant<std::monostate, bool, std::int64_t, double, std::u16s
 
 // One entry of a property blob: a name, the column type code its value is stored as, and the value.
 struct Property {
-    std::u16string name;
+    std::u16string name{};
     ColumnType type = ColumnType::text;
-    Value value;
+    Value value{};
 
     static Property text(std::u16string name, std::u16string value);
     static Property memo(std::u16string name, std::u16string value);
@@ -54,7 +54,7 @@ struct Property {
 };
 
 struct Column {
-    std::u16string name;
+    std::u16string name{};
     ColumnType type = ColumnType::long_integer;
     std::uint16_t size = 0;  // Text: characters (default 255); Binary: bytes (default 255); others: ignored
     bool auto_number = false;          // an incrementing Long, or a Replication ID on a GUID column
@@ -63,17 +63,17 @@ struct Column {
     bool unicode_compression = true;   // Text/Memo of Jet 4 and ACE
     std::uint8_t precision = 18;       // Decimal
     std::uint8_t scale = 0;            // Decimal
-    std::vector<Property> properties;  // Description, Format, DecimalPlaces, DefaultValue, ...
+    std::vector<Property> properties{};  // Description, Format, DecimalPlaces, DefaultValue, ...
 };
 
 struct IndexColumn {
-    std::u16string column;
+    std::u16string column{};
     bool descending = false;
 };
 
 struct Index {
-    std::u16string name;
-    std::vector<IndexColumn> columns;
+    std::u16string name{};
+    std::vector<IndexColumn> columns{};
     bool primary = false;
     bool unique = false;
     bool ignore_nulls = false;
@@ -81,40 +81,40 @@ struct Index {
 };
 
 struct Table {
-    std::u16string name;
-    std::vector<Column> columns;
-    std::vector<Index> indexes;
-    std::vector<std::vector<Value>> rows;  // one value per column, in column order
+    std::u16string name{};
+    std::vector<Column> columns{};
+    std::vector<Index> indexes{};
+    std::vector<std::vector<Value>> rows{};  // one value per column, in column order
     bool hidden = false;                   // catalog flag 0x00000008
     bool system = false;                   // catalog flag 0x80000000
-    std::vector<Property> properties;      // Description, ...
+    std::vector<Property> properties{};      // Description, ...
 };
 
 // A relationship between a primary ("one") table and a foreign ("many") table. Unless `attributes` holds
 // 0x00000002 (not enforced), both tables get the foreign-key index entries an engine adds.
 struct Relationship {
-    std::u16string name;
-    std::u16string primary_table;
-    std::u16string foreign_table;
-    std::vector<std::pair<std::u16string, std::u16string>> columns;  // (primary column, foreign column)
+    std::u16string name{};
+    std::u16string primary_table{};
+    std::u16string foreign_table{};
+    std::vector<std::pair<std::u16string, std::u16string>> columns{};  // (primary column, foreign column)
     std::uint32_t attributes = 0;
 };
 
 // One row of the query system table (the reference's 11.2). The start (0) and end (255) rows are added.
 struct QueryRow {
     std::uint8_t attribute = 0;
-    std::optional<std::int16_t> flag;
-    std::optional<std::u16string> name1;
-    std::optional<std::u16string> name2;
-    std::optional<std::u16string> expression;
+    std::optional<std::int16_t> flag{};
+    std::optional<std::u16string> name1{};
+    std::optional<std::u16string> name2{};
+    std::optional<std::u16string> expression{};
 };
 
 struct Query {
-    std::u16string name;
+    std::u16string name{};
     std::uint8_t kind = 0;  // the catalog's query kind bits: 0x00 select, 0x10 crosstab, ... 0x80 union
-    std::vector<QueryRow> rows;
+    std::vector<QueryRow> rows{};
     bool hidden = false;
-    std::vector<Property> properties;
+    std::vector<Property> properties{};
 
     // A select query: `columns` are expressions such as "[Orders].[Id]" (aliases as "expr AS name" are not
     // parsed: give alias rows yourself), `from` the input tables, `where` an optional condition.
@@ -126,9 +126,9 @@ struct Schema {
     Format format = Format::jet4;
     std::uint16_t code_page = 1252;
     double created = 45000.5;  // OLE date of creation, also the catalog rows' dates
-    std::vector<Table> tables;
-    std::vector<Relationship> relationships;
-    std::vector<Query> queries;
+    std::vector<Table> tables{};
+    std::vector<Relationship> relationships{};
+    std::vector<Query> queries{};
 };
 
 // The bytes of a complete database file. Throws std::invalid_argument for a schema that cannot be written

@@ -164,6 +164,7 @@ std::vector<ColumnLayout> lay_out_columns(const FileLayout& layout, const std::v
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const Column& c = columns[i];
         if (c.name.empty() || c.name.size() > 64) throw std::invalid_argument("a column name has 1 to 64 characters");
+        if (layout.jet3 && c.type == ColumnType::decimal) throw std::invalid_argument("Jet 3 has no Decimal columns");
         ColumnLayout l;
         l.name = c.name;
         l.type = c.type;
