@@ -126,6 +126,10 @@ struct Schema {
     Format format = Format::jet4;
     std::uint16_t code_page = 1252;
     double created = 45000.5;  // OLE date of creation, also the catalog rows' dates
+    // Jet 3 and Jet 4 protection: a database password (at most 20 characters) and the key of the RC4
+    // encoding of every page after the header (0: pages stored plainly). ACE files take neither.
+    std::u16string password{};
+    std::uint32_t encoding_key = 0;
     std::vector<Table> tables{};
     std::vector<Relationship> relationships{};
     std::vector<Query> queries{};

@@ -11,6 +11,7 @@
 #include "writer/index_pages.hpp"
 #include "writer/page_store.hpp"
 #include "writer/property_blob.hpp"
+#include "writer/rc4.hpp"
 #include "writer/row_encoder.hpp"
 #include "writer/sort_key.hpp"
 #include "writer/system_tables.hpp"
@@ -53,6 +54,8 @@ public:
         : schema_(schema), layout_(FileLayout::of(schema.format)), store_(layout_) {}
 
     Bytes build() {
+        if (layout_.ace() && (!schema_.password.empty() || schema_.encoding_key != 0))
+            throw std::invalid_argument("the writer does not encrypt ACE files");
         const std::uint32_t header = store_.allocate();
         const std::uint32_t map_page = store_.allocate();
         add_table(u"MSysObjects", objects_columns(), true);
@@ -73,6 +76,7 @@ public:
         for (TableWork& t : tables_) write_table_contents(t, maps);
         for (TableWork& t : tables_) write_definition(t);
         write_header_page(store_.page(header), layout_, schema_);
+        if (schema_.encoding_key != 0) encode_pages();
         return store_.file_bytes();
     }
 
@@ -349,6 +353,15 @@ private:
             const std::uint32_t next = store_.allocate();
             set_u32(store_.page(current), 4, next);
             current = next;
+        }
+    }
+
+    // Every page after the header under RC4 with the key XORed with the page number (1.6).
+    void encode_pages() {
+        for (std::uint32_t n = 1; n < store_.count(); ++n) {
+            Bytes key;
+            put_u32(key, schema_.encoding_key ^ n);
+            rc4_apply(key, store_.page(n));
         }
     }
 
