@@ -16,7 +16,15 @@ namespace qz::writer {
 enum class Format {
     jet3,  // .mdb, Access 97, 2048-byte pages, code-page text
     jet4,  // .mdb, Access 2000-2003, 4096-byte pages, UTF-16 text
-    ace12  // .accdb, Access 2007 and later
+    ace12,  // .accdb, Access 2007 and later
+    ace14   // .accdb, Access 2010 and later: adds calculated columns
+};
+
+// What a column of an ACE file holds besides plain values (reference section 12).
+enum class ComplexKind {
+    none,
+    attachment,  // files; the column's `type` is ignored
+    multi_value  // several values of the column's `type` (Byte, Integer, Long, Single, Double, GUID, Decimal, Text)
 };
 
 // Column type codes of the file (the reference's table 7.1).
@@ -64,6 +72,8 @@ struct Column {
     std::uint8_t precision = 18;       // Decimal
     std::uint8_t scale = 0;            // Decimal
     std::vector<Property> properties{};  // Description, Format, DecimalPlaces, DefaultValue, ...
+    ComplexKind complex = ComplexKind::none;  // ACE only; rows hold null in such a column
+    std::u16string expression{};  // ACE 14: a calculated column of result `type`; rows hold null in it
 };
 
 struct IndexColumn {

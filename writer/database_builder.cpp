@@ -3,6 +3,7 @@
 // its indexes and usage maps written, and last the definitions themselves, which point at all of those.
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 
@@ -35,12 +36,73 @@ std::u16string folded(std::u16string_view s) {
 }
 
 Value integer(std::int64_t v) { return v; }
+
+// Catalog flags of the complex-column machinery (8.6).
+constexpr std::uint32_t complex_type_table_flags = 0x80030000, flat_table_flags = 0x800A0000,
+                        complex_table_flag = 0x00040000;
+
+Column system_column(std::u16string name, ColumnType type) {
+    Column c;
+    c.name = std::move(name);
+    c.type = type;
+    c.unicode_compression = false;
+    return c;
+}
+
+struct ComplexTypeTable {
+    std::u16string_view name;
+    std::vector<Column> columns;
+    bool attachment = false;
+};
+
+std::vector<ComplexTypeTable> complex_type_tables() {
+    const auto value = [](ColumnType type) { return std::vector<Column>{system_column(u"Value", type)}; };
+    return {{u"MSysComplexType_Attachment",
+             {system_column(u"FileURL", ColumnType::memo), system_column(u"FileName", ColumnType::text),
+              system_column(u"FileType", ColumnType::text), system_column(u"FileFlags", ColumnType::long_integer),
+              system_column(u"FileTimeStamp", ColumnType::date_time), system_column(u"FileData", ColumnType::ole)},
+             true},
+            {u"MSysComplexType_UnsignedByte", value(ColumnType::byte)},
+            {u"MSysComplexType_Short", value(ColumnType::integer)},
+            {u"MSysComplexType_Long", value(ColumnType::long_integer)},
+            {u"MSysComplexType_IEEESingle", value(ColumnType::single)},
+            {u"MSysComplexType_IEEEDouble", value(ColumnType::double_float)},
+            {u"MSysComplexType_GUID", value(ColumnType::guid)},
+            {u"MSysComplexType_Decimal", value(ColumnType::decimal)},
+            {u"MSysComplexType_Text", value(ColumnType::text)}};
+}
+
+std::u16string complex_type_table_name(const Column& c) {
+    if (c.complex == ComplexKind::attachment) return u"MSysComplexType_Attachment";
+    switch (c.type) {
+        case ColumnType::byte:
+            return u"MSysComplexType_UnsignedByte";
+        case ColumnType::integer:
+            return u"MSysComplexType_Short";
+        case ColumnType::long_integer:
+            return u"MSysComplexType_Long";
+        case ColumnType::single:
+            return u"MSysComplexType_IEEESingle";
+        case ColumnType::double_float:
+            return u"MSysComplexType_IEEEDouble";
+        case ColumnType::guid:
+            return u"MSysComplexType_GUID";
+        case ColumnType::decimal:
+            return u"MSysComplexType_Decimal";
+        case ColumnType::text:
+            return u"MSysComplexType_Text";
+        default:
+            return u"";
+    }
+}
 Value text_or_null(const std::optional<std::u16string>& s) {
     return s ? Value{*s} : Value{};
 }
 
 struct TableWork {
     TableLayout layout;
+    std::uint32_t catalog_flags = object_flag::system;
+    Bytes properties;  // the LvProp of its catalog row
     std::vector<std::vector<Value>> rows;
     std::vector<RowAddress> addresses;
     std::uint32_t tdef_page = 0;
@@ -63,6 +125,7 @@ public:
         add_table(u"MSysQueries", queries_columns(layout_.jet3), true);
         add_table(u"MSysRelationships", relationships_columns(), true);
         add_objects_indexes();
+        if (layout_.ace()) add_complex_type_tables();
         for (const Table& t : schema_.tables) add_user_table(t);
         for (const Relationship& r : schema_.relationships) add_relationship_indexes(r);
         add_catalog_rows();
@@ -81,8 +144,10 @@ public:
     }
 
 private:
-    TableWork& add_table(std::u16string name, const std::vector<Column>& columns, bool core_system) {
+    TableWork& add_table(std::u16string name, const std::vector<Column>& columns, bool core_system,
+                         std::uint32_t catalog_flags = object_flag::system) {
         TableWork t;
+        t.catalog_flags = catalog_flags;
         t.layout.name = std::move(name);
         t.layout.core_system = core_system;
         t.layout.columns = lay_out_columns(layout_, columns, core_system);
@@ -125,7 +190,14 @@ private:
         for (const auto& other : tables_) {
             if (folded(other.layout.name) == folded(t.name)) throw std::invalid_argument("two tables share a name");
         }
-        TableWork& work = add_table(t.name, t.columns, false);
+        const std::size_t at = tables_.size();
+        add_table(t.name, t.columns, false,
+                  (t.hidden ? object_flag::hidden : 0u) | (t.system ? object_flag::system : 0u));
+        tables_[at].properties = property_blob(layout_, t.properties, column_properties(t));
+        for (const Column& c : t.columns) {
+            if (c.complex != ComplexKind::none) add_complex_column(at, c);
+        }
+        TableWork& work = tables_[at];
         for (const Index& index : t.indexes) {
             RealIndex real;
             for (const IndexColumn& c : index.columns) real.keys.emplace_back(work.layout.column(c.column).number, c.descending);
@@ -196,6 +268,85 @@ private:
         tables_.front().rows.push_back(std::move(row));
     }
 
+    // MSysComplexColumns and the type tables every ACE file holds (12.1, 12.2).
+    void add_complex_type_tables() {
+        std::vector<Column> columns{system_column(u"ColumnName", ColumnType::text),
+                                    system_column(u"ComplexID", ColumnType::long_integer),
+                                    system_column(u"ComplexTypeObjectID", ColumnType::long_integer),
+                                    system_column(u"ConceptualTableID", ColumnType::long_integer),
+                                    system_column(u"FlatTableID", ColumnType::long_integer)};
+        columns[1].auto_number = true;
+        complex_columns_ = tables_.size();
+        add_table(u"MSysComplexColumns", columns, false);
+        TableWork& complex = tables_.back();
+        complex.layout.real_indexes.push_back({{{1, false}}, index_flags(true, false, true)});
+        add_logical(complex, {u"IdxID", 0, 0, logical_index_type::primary});
+        for (const ComplexTypeTable& type : complex_type_tables()) {
+            type_tables_.push_back(tables_.size());
+            add_table(std::u16string(type.name), type.columns, false, complex_type_table_flags);
+            if (type.attachment) {
+                for (ColumnLayout& c : tables_.back().layout.columns) c.ext_flags |= extended_flag::attachment;
+            }
+        }
+    }
+
+    // The type table that gives a complex column its kind: its name says which.
+    std::size_t type_table_of(const Column& c) const {
+        const std::u16string wanted = complex_type_table_name(c);
+        for (const std::size_t t : type_tables_) {
+            if (tables_[t].layout.name == wanted) return t;
+        }
+        throw std::invalid_argument("a multi-value column has an element type ACE does not offer");
+    }
+
+    // The flat table holding a complex column's values, its MSysComplexColumns row, and the unique index
+    // Access adds on the column in the owning table (12.3, 12.4).
+    void add_complex_column(std::size_t owner, const Column& c) {
+        const std::size_t type = type_table_of(c);
+        const auto id = static_cast<std::uint32_t>(++complex_count_);
+        char hex[33];
+        std::snprintf(hex, sizeof hex, "%032X", id);
+        const std::u16string suffix(hex, hex + 32);
+        std::vector<Column> columns;
+        for (const ColumnLayout* value : tables_[type].layout.by_number()) {
+            Column v = system_column(value->name, value->type);
+            v.size = value->type == ColumnType::text ? (c.complex == ComplexKind::multi_value && c.size != 0 ? c.size : 255) : 0;
+            v.precision = c.precision;
+            v.scale = c.scale;
+            columns.push_back(v);
+        }
+        Column key = system_column(tables_[owner].layout.name + u"_" + c.name, ColumnType::long_integer);
+        key.auto_number = true;
+        columns.push_back(key);
+        columns.push_back(system_column(u"_" + c.name, ColumnType::long_integer));
+        const std::size_t flat = tables_.size();
+        add_table(u"f_" + suffix + u"_" + c.name, columns, false, flat_table_flags);
+        TableLayout& layout = tables_[flat].layout;
+        const auto value_count = static_cast<std::uint16_t>(columns.size() - 2);
+        for (ColumnLayout& l : layout.columns) {
+            if (l.number < value_count) l.ext_flags |= tables_[type].layout.columns.front().ext_flags;
+            if (l.number == value_count) l.ext_flags |= extended_flag::flat_key;
+            if (l.number == value_count + 1) l.ext_flags |= extended_flag::flat_owner_key;
+        }
+        layout.real_indexes.push_back({{{value_count, false}}, index_flags(true, false, true)});
+        layout.real_indexes.push_back({{{static_cast<std::uint16_t>(value_count + 1), false}}, index_flags(false, false, false)});
+        add_logical(tables_[flat], {u"MSysComplexPKIndex", 0, 0, logical_index_type::primary});
+        add_logical(tables_[flat], {u"_" + c.name, 0, 1, logical_index_type::ordinary});
+
+        tables_[complex_columns_].rows.push_back({c.name, integer(id), integer(tables_[type].tdef_page),
+                                                  integer(tables_[owner].tdef_page), integer(tables_[flat].tdef_page)});
+        TableWork& owning = tables_[owner];
+        owning.catalog_flags |= complex_table_flag;
+        for (ColumnLayout& l : owning.layout.columns) {
+            if (l.name == c.name) l.complex_id = id;
+        }
+        RealIndex unique{{{owning.layout.column(c.name).number, false}}, index_flags(true, false, false)};
+        unique.complex_marker = 0x02;
+        owning.layout.real_indexes.push_back(unique);
+        add_logical(owning, {c.name + u"_" + suffix, 0, static_cast<std::int32_t>(owning.layout.real_indexes.size() - 1),
+                             logical_index_type::ordinary});
+    }
+
     std::vector<NamedProperties> column_properties(const Table& t) const {
         std::vector<NamedProperties> out;
         for (const Column& c : t.columns) {
@@ -206,6 +357,10 @@ private:
             // Access writes this property for every Text and Memo column of Jet 4 and ACE files.
             if (text && !layout_.jet3 && !given)
                 p.properties.push_back(Property::boolean(u"UnicodeCompression", c.unicode_compression));
+            if (!c.expression.empty()) {  // a calculated column's expression and result type (13.1)
+                p.properties.push_back(Property::memo(u"Expression", c.expression));
+                p.properties.push_back(Property::byte(u"ResultType", static_cast<std::uint8_t>(c.type)));
+            }
             out.push_back(std::move(p));
         }
         return out;
@@ -223,15 +378,9 @@ private:
         const std::u16string version = layout_.jet3 ? u"07.53" : layout_.ace() ? u"09.50" : u"08.50";
         add_object(catalog_id::database_object, catalog_id::databases, u"MSysDb", object_type::database,
                    object_flag::system, property_blob(layout_, {Property::text(u"AccessVersion", version)}, {}));
-        for (std::size_t i = 0; i < 4; ++i) {
-            add_object(static_cast<std::int32_t>(tables_[i].tdef_page), catalog_id::tables, tables_[i].layout.name,
-                       object_type::table, object_flag::system);
-        }
-        for (std::size_t i = 0; i < schema_.tables.size(); ++i) {
-            const Table& t = schema_.tables[i];
-            const std::uint32_t flags = (t.hidden ? object_flag::hidden : 0) | (t.system ? object_flag::system : 0);
-            add_object(static_cast<std::int32_t>(tables_[4 + i].tdef_page), catalog_id::tables, t.name,
-                       object_type::table, flags, property_blob(layout_, t.properties, column_properties(t)));
+        for (const TableWork& t : tables_) {
+            add_object(static_cast<std::int32_t>(t.tdef_page), catalog_id::tables, t.layout.name, object_type::table,
+                       t.catalog_flags, t.properties);
         }
         for (const Query& q : schema_.queries) {
             query_ids_.push_back(static_cast<std::int32_t>(next_id()));
@@ -370,6 +519,9 @@ private:
     PageStore store_;
     std::vector<TableWork> tables_;  // the four core system tables, then the schema's tables
     std::vector<std::int32_t> query_ids_;
+    std::size_t complex_columns_ = 0;     // MSysComplexColumns in tables_ (ACE)
+    std::vector<std::size_t> type_tables_;  // the MSysComplexType_* tables in tables_
+    std::uint32_t complex_count_ = 0;
     std::uint32_t numbered_ = 0;
 };
 

@@ -39,12 +39,17 @@ inline constexpr FileLayout jet4_layout{false, 4096, 0x01, 128, 0x0C, 0x0E, 0x3F
 inline constexpr FileLayout ace12_layout{false, 4096, 0x02, 128, 0x0C, 0x0E, 0x3F, 0x28, 12, 25, 52, 28, 64,
                                          0x0C, 0x10, 0x14, 0x18, 0x1B, 453, 0x1E0};
 
+inline constexpr FileLayout ace14_layout{false, 4096, 0x03, 128, 0x0C, 0x0E, 0x3F, 0x28, 12, 25, 52, 28, 64,
+                                         0x0C, 0x10, 0x14, 0x18, 0x1B, 453, 0x1E0};
+
 inline const FileLayout& FileLayout::of(Format format) {
     switch (format) {
         case Format::jet3:
             return jet3_layout;
         case Format::ace12:
             return ace12_layout;
+        case Format::ace14:
+            return ace14_layout;
         case Format::jet4:
             break;
     }

@@ -176,6 +176,9 @@ Bytes encode_row(const FileLayout& layout, const TableLayout& table, const std::
             continue;
         }
         if (is_null(v)) continue;
+        if (static_cast<std::uint8_t>(c.type) == complex_type ||
+            (c.ext_flags & extended_flag::calculated) == extended_flag::calculated)
+            throw std::invalid_argument("complex and calculated columns hold null in the writer's rows");
         set_bit();
         if (c.is_fixed()) {
             const Bytes bytes = fixed_value(layout, c, v);

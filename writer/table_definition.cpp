@@ -41,6 +41,8 @@ std::uint16_t fixed_size(ColumnType type) {
 }
 
 bool is_variable(const Column& c) {
+    if (!c.expression.empty()) return true;  // calculated values are always variable (13.1)
+    if (c.complex != ComplexKind::none) return false;
     switch (c.type) {
         case ColumnType::text:
         case ColumnType::binary:
@@ -69,7 +71,8 @@ std::uint8_t flags_of(const Column& c, bool core_system) {
         if (c.type == ColumnType::binary && c.name != u"Order" && c.name != u"RmtInfoShort")
             flags |= column_flag::owner_sid;
     }
-    if (c.auto_number && c.type == ColumnType::long_integer) flags |= column_flag::auto_number;
+    if ((c.auto_number && c.type == ColumnType::long_integer) || c.complex != ComplexKind::none)
+        flags |= column_flag::auto_number;
     if (c.auto_number && c.type == ColumnType::guid) flags |= column_flag::replication;
     if (c.hyperlink && c.type == ColumnType::memo) flags |= column_flag::hyperlink;
     return flags;
@@ -93,7 +96,9 @@ void put_descriptor(Bytes& out, const FileLayout& layout, const ColumnLayout& c)
         }
         put_u8(out, c.flags);
     } else {
-        if (c.type == ColumnType::decimal) {
+        if (static_cast<std::uint8_t>(c.type) == complex_type) {
+            put_u32(out, c.complex_id);
+        } else if (c.type == ColumnType::decimal) {
             put_u8(out, c.precision);
             put_u8(out, c.scale);
             put_u16(out, 0);
@@ -124,7 +129,10 @@ void put_real_index(Bytes& out, const FileLayout& layout, const RealIndex& index
     put_u32(out, index.root_page);
     if (!layout.jet3) put_u32(out, 0);
     put_u8(out, index.flags);
-    if (!layout.jet3) put_bytes(out, Bytes(5, 0));
+    if (!layout.jet3) {
+        put_u8(out, index.complex_marker);
+        put_bytes(out, Bytes(4, 0));
+    }
 }
 
 void put_logical_index(Bytes& out, const FileLayout& layout, const LogicalIndex& index) {
@@ -165,6 +173,8 @@ std::vector<ColumnLayout> lay_out_columns(const FileLayout& layout, const std::v
         const Column& c = columns[i];
         if (c.name.empty() || c.name.size() > 64) throw std::invalid_argument("a column name has 1 to 64 characters");
         if (layout.jet3 && c.type == ColumnType::decimal) throw std::invalid_argument("Jet 3 has no Decimal columns");
+        if (!layout.ace() && c.complex != ComplexKind::none) throw std::invalid_argument("complex columns need ACE");
+        if (layout.version < 3 && !c.expression.empty()) throw std::invalid_argument("calculated columns need ACE 14");
         ColumnLayout l;
         l.name = c.name;
         l.type = c.type;
@@ -181,7 +191,16 @@ std::vector<ColumnLayout> lay_out_columns(const FileLayout& layout, const std::v
         } else {
             l.length = fixed_size(c.type);
         }
-        if (!layout.jet3 && c.unicode_compression && (text || c.type == ColumnType::memo)) l.ext_flags = 0x01;
+        if (!layout.jet3 && c.unicode_compression && (text || c.type == ColumnType::memo))
+            l.ext_flags = extended_flag::compressed;
+        if (c.complex != ComplexKind::none) {
+            l.type = static_cast<ColumnType>(complex_type);
+            l.length = 4;
+        } else if (!c.expression.empty()) {
+            // A calculated value carries a 23-byte wrapper; fixed-size results take 39 bytes (13.1).
+            l.ext_flags |= extended_flag::calculated;
+            l.length = c.type == ColumnType::memo ? 0 : text ? static_cast<std::uint16_t>(l.length + 23) : 39;
+        }
         if (l.is_fixed()) {
             l.fixed_offset = fixed_offset;
             if (c.type != ColumnType::boolean) fixed_offset = static_cast<std::uint16_t>(fixed_offset + l.length);

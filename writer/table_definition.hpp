@@ -17,6 +17,12 @@ constexpr std::uint8_t fixed = 0x01, updatable = 0x02, auto_number = 0x04, core_
 namespace index_flag {  // 3.8
 constexpr std::uint8_t unique = 0x01, ignore_nulls = 0x02, required = 0x08, jet4 = 0x80;
 }
+namespace extended_flag {  // 3.6.2
+constexpr std::uint8_t compressed = 0x01, flat_key = 0x04, flat_owner_key = 0x08, attachment = 0x10,
+                       calculated = 0xC0;
+}
+constexpr std::uint8_t complex_type = 0x12;  // 7.1
+
 namespace logical_index_type {  // 3.9
 constexpr std::uint8_t ordinary = 0, primary = 1, foreign = 2;
 }
@@ -32,6 +38,7 @@ struct ColumnLayout {
     std::uint16_t ordinal = 0;
     std::uint16_t fixed_offset = 0;
     std::uint8_t precision = 0, scale = 0;
+    std::uint32_t complex_id = 0;  // type 0x12: key of the column's MSysComplexColumns row
     bool is_fixed() const { return (flags & column_flag::fixed) != 0; }
     bool is_long_value() const { return type == ColumnType::memo || type == ColumnType::ole; }
 };
@@ -41,6 +48,7 @@ struct RealIndex {
     std::uint8_t flags = 0;
     std::uint32_t root_page = 0;
     RowAddress usage_map{};
+    std::uint8_t complex_marker = 0;  // 0x02 on the unique index Access adds for a complex column
 };
 
 struct LogicalIndex {
