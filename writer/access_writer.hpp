@@ -121,9 +121,11 @@ struct QueryRow {
 
 struct Query {
     std::u16string name{};
-    std::uint8_t kind = 0;  // the catalog's query kind bits: 0x00 select, 0x10 crosstab, ... 0x80 union
+    // The catalog flags (8.6): the kind in 0xF0 (0x00 select, 0x10 crosstab, 0x20 delete, 0x30 update,
+    // 0x40 append, 0x50 make-table, 0x60 data definition, 0x70 pass-through, 0x80 union), 0x08 hidden,
+    // 0x03 on the hidden "~sq_" queries of forms and reports.
+    std::uint32_t flags = 0;
     std::vector<QueryRow> rows{};
-    bool hidden = false;
     std::vector<Property> properties{};
 
     // A select query: `columns` are expressions such as "[Orders].[Id]" (aliases as "expr AS name" are not

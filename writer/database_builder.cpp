@@ -385,7 +385,7 @@ private:
         for (const Query& q : schema_.queries) {
             query_ids_.push_back(static_cast<std::int32_t>(next_id()));
             add_object(query_ids_.back(), catalog_id::tables, q.name, object_type::query,
-                       q.kind | (q.hidden ? object_flag::hidden : 0u), property_blob(layout_, q.properties, {}));
+                       q.flags, property_blob(layout_, q.properties, {}));
         }
         for (const Relationship& r : schema_.relationships) {
             add_object(static_cast<std::int32_t>(next_id()), catalog_id::relationships, r.name,

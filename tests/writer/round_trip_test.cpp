@@ -117,7 +117,17 @@ Schema rich_schema(Format format, int extra_tables) {
                             {column(u"Value", ColumnType::long_integer)}});
     }
     s.relationships = {{u"ItemsLines", u"Items", u"Order lines", {{u"Id", u"Item"}}, 0x00001100}};
-    s.queries = {Query::select(u"Cheap items", {u"Items"}, {u"[Items].[Id]", u"[Items].[Price]"}, u"[Price] < 10")};
+    Query by_count = Query::select(u"Items by count", {u"Items"}, {u"[Items].[Count]"}, u"[Count] > [Least]");
+    by_count.rows.push_back({2, 3, u"Least", {}, {}});  // an Integer parameter
+    Query both{u"Both names", 0x80,  // union: its parts as SQL text under two marker rows
+               {{1, 9, {}, {}, {}}, {3, 3, {}, {}, {}},
+                {5, {}, {}, u"X7YZ_____1", u"SELECT [Plain] FROM [Items]"},
+                {5, {}, {}, u"X7YZ_____2", u"SELECT [Code] FROM [Items]"}}};
+    Query make{u"Make table", 0x60, {{1, 7, {}, {}, u"CREATE TABLE [New] ([A] LONG)"}}};
+    Query form_source = Query::select(u"~sq_fItems", {u"Items"}, {u"[Items].[Id]"});
+    form_source.flags = 0x03;
+    s.queries = {Query::select(u"Cheap items", {u"Items"}, {u"[Items].[Id]", u"[Items].[Price]"}, u"[Price] < 10"),
+                 by_count, both, make, form_source};
     return s;
 }
 
@@ -221,7 +231,11 @@ TEST_P(RoundTrip, TheProjectsReaderListsExactlyWhatWasWritten) {
     EXPECT_EQ(values_of(session.get_indexes(u"Order lines"), "foreign"), (std::vector<std::string>{"True"}));
     EXPECT_EQ(utf8(session.get_relations()),
               "name=ItemsLines|table=Items|foreign_table=Order lines|attributes=4352|fields=name:Id&foreign_name:Item");
-    EXPECT_EQ(values_of(session.get_querys(), "name"), (std::vector<std::string>{"Cheap items"}));
+    EXPECT_EQ(values_of(session.get_querys(), "name"),
+              (std::vector<std::string>{"Both names", "Cheap items", "Items by count", "Make table", "~sq_fItems"}));
+    EXPECT_EQ(values_of(session.get_fields_query(u"Items by count"), "name"), (std::vector<std::string>{"Count"}));
+    EXPECT_EQ(values_of(session.get_fields_query(u"Both names"), "name"), (std::vector<std::string>{"Plain"}));
+    EXPECT_EQ(values_of(session.get_fields_query(u"Make table"), "name"), std::vector<std::string>{});
     if (ace) {
         const std::u16string complex = session.get_fields(u"Complex", u"");
         std::vector<std::string> types{"long", "attachment", "complex_text", "complex_long"};
@@ -257,7 +271,7 @@ TEST_P(RoundTrip, MdbtoolsReadsTheTablesColumnsAndQueries) {
     for (const std::string& line : lines) {
         EXPECT_NE(schema.find(line), std::string::npos) << line << " in\n" << schema;
     }
-    EXPECT_EQ(output_of("mdb-queries -L " + file), "Cheap items \n");
+    EXPECT_EQ(output_of("mdb-queries -L " + file), "Cheap items Items by count Both names Make table ~sq_fItems \n");
     EXPECT_EQ(output_of("mdb-queries " + file + " 'Cheap items'"),
               "SELECT [Items].[Id],[Items].[Price] FROM [Items] WHERE [Price] < 10 \n");
     const std::string rows = output_of("mdb-export -d '|' " + file + " Items");
