@@ -100,6 +100,17 @@ struct Table {
     std::vector<Property> properties{};      // Description, ...
 };
 
+// A table of another database: an Access file (catalog type 6), or an ODBC data source (type 4), of which
+// the database keeps a copy of the definition.
+struct LinkedTable {
+    std::u16string name{};
+    std::u16string foreign_name{};  // the table's name in its source
+    std::u16string database{};      // Access source: the file's path as entered (absolute or relative)
+    std::u16string connect{};       // ODBC source: the connect string ("DSN=...;DATABASE=..."); empty otherwise
+    std::vector<Column> columns{};  // ODBC source: the cached definition
+    std::vector<Index> indexes{};
+};
+
 // A relationship between a primary ("one") table and a foreign ("many") table. Unless `attributes` holds
 // 0x00000002 (not enforced), both tables get the foreign-key index entries an engine adds.
 struct Relationship {
@@ -143,6 +154,7 @@ struct Schema {
     std::u16string password{};
     std::uint32_t encoding_key = 0;
     std::vector<Table> tables{};
+    std::vector<LinkedTable> linked_tables{};
     std::vector<Relationship> relationships{};
     std::vector<Query> queries{};
 };

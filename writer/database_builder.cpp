@@ -103,6 +103,7 @@ struct TableWork {
     TableLayout layout;
     std::uint32_t catalog_flags = object_flag::system;
     Bytes properties;  // the LvProp of its catalog row
+    const LinkedTable* odbc_link = nullptr;  // set on the cached definition of a table linked through ODBC
     std::vector<std::vector<Value>> rows;
     std::vector<RowAddress> addresses;
     std::uint32_t tdef_page = 0;
@@ -127,6 +128,12 @@ public:
         add_objects_indexes();
         if (layout_.ace()) add_complex_type_tables();
         for (const Table& t : schema_.tables) add_user_table(t);
+        for (const LinkedTable& link : schema_.linked_tables) {
+            if (link.connect.empty()) continue;
+            add_user_table({link.name, link.columns, link.indexes});
+            tables_.back().catalog_flags = object_flag::odbc_link;
+            tables_.back().odbc_link = &link;
+        }
         for (const Relationship& r : schema_.relationships) add_relationship_indexes(r);
         add_catalog_rows();
         add_query_rows();
@@ -347,6 +354,14 @@ private:
                              logical_index_type::ordinary});
     }
 
+    // The source of a linked table, on the catalog row just added (8.2).
+    void set_link_values(const LinkedTable& link) {
+        std::vector<Value>& row = tables_.front().rows.back();
+        if (!link.database.empty()) row[objects_column::database] = link.database;
+        if (!link.connect.empty()) row[objects_column::connect] = link.connect;
+        row[objects_column::foreign_name] = link.foreign_name.empty() ? link.name : link.foreign_name;
+    }
+
     std::vector<NamedProperties> column_properties(const Table& t) const {
         std::vector<NamedProperties> out;
         for (const Column& c : t.columns) {
@@ -379,8 +394,16 @@ private:
         add_object(catalog_id::database_object, catalog_id::databases, u"MSysDb", object_type::database,
                    object_flag::system, property_blob(layout_, {Property::text(u"AccessVersion", version)}, {}));
         for (const TableWork& t : tables_) {
-            add_object(static_cast<std::int32_t>(t.tdef_page), catalog_id::tables, t.layout.name, object_type::table,
-                       t.catalog_flags, t.properties);
+            add_object(static_cast<std::int32_t>(t.tdef_page), catalog_id::tables, t.layout.name,
+                       t.odbc_link != nullptr ? object_type::odbc_link : object_type::table, t.catalog_flags,
+                       t.properties);
+            if (t.odbc_link != nullptr) set_link_values(*t.odbc_link);
+        }
+        for (const LinkedTable& link : schema_.linked_tables) {
+            if (!link.connect.empty()) continue;
+            add_object(static_cast<std::int32_t>(next_id()), catalog_id::tables, link.name, object_type::access_link,
+                       object_flag::access_link);
+            set_link_values(link);
         }
         for (const Query& q : schema_.queries) {
             query_ids_.push_back(static_cast<std::int32_t>(next_id()));

@@ -18,17 +18,18 @@ constexpr std::uint32_t first_numbered = 0x80000000;  // other objects count up 
 }  // namespace catalog_id
 
 namespace object_type {
-constexpr std::int16_t table = 1, database = 2, container = 3, query = 5, relationship = 8;
+constexpr std::int16_t table = 1, database = 2, container = 3, odbc_link = 4, query = 5, access_link = 6,
+                       relationship = 8;
 }
 
 namespace object_flag {
-constexpr std::uint32_t system = 0x80000000, hidden = 0x00000008;
+constexpr std::uint32_t system = 0x80000000, hidden = 0x00000008, odbc_link = 0x00100000, access_link = 0x00200000;
 }
 
 // Column numbers of MSysObjects.
 namespace objects_column {
 constexpr std::size_t id = 0, parent_id = 1, name = 2, type = 3, date_create = 4, date_update = 5, flags = 7,
-                      lv_prop = 14, count = 17;
+                      database = 8, connect = 9, foreign_name = 10, lv_prop = 14, count = 17;
 }
 
 std::vector<Column> objects_columns();

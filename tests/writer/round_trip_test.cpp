@@ -116,7 +116,12 @@ Schema rich_schema(Format format, int extra_tables) {
                                 std::u16string(1, static_cast<char16_t>(u'a' + i % 26)),
                             {column(u"Value", ColumnType::long_integer)}});
     }
-    s.relationships = {{u"ItemsLines", u"Items", u"Order lines", {{u"Id", u"Item"}}, 0x00001100}};
+    // One table linked from a file beside this one (found there when its stored path does not exist), one
+    // linked through ODBC with its cached definition.
+    s.linked_tables = {{u"Linked stock", u"Stock", u"C:\\absent\\source.mdb"},
+                       {u"Odbc orders", u"dbo.orders", u"", u"DSN=shop;DATABASE=shop",
+                        {column(u"Number", ColumnType::long_integer), column(u"Customer", ColumnType::text, 40)}}};
+        s.relationships = {{u"ItemsLines", u"Items", u"Order lines", {{u"Id", u"Item"}}, 0x00001100}};
     Query by_count = Query::select(u"Items by count", {u"Items"}, {u"[Items].[Count]"}, u"[Count] > [Least]");
     by_count.rows.push_back({2, 3, u"Least", {}, {}});  // an Integer parameter
     Query both{u"Both names", 0x80,  // union: its parts as SQL text under two marker rows
@@ -155,6 +160,10 @@ protected:
         folder_ = fs::temp_directory_path() / ("qz_writer_" + std::to_string(::getpid()) + "_" + GetParam().name);
         fs::create_directories(folder_);
         path_ = folder_ / (GetParam().format == Format::ace12 ? "db.accdb" : "db.mdb");
+        Schema source;
+        source.format = GetParam().format;
+        source.tables = {{u"Stock", {column(u"Sku", ColumnType::text, 12), column(u"Level", ColumnType::integer)}}};
+        write_database(source, folder_ / "source.mdb");
         schema_ = rich_schema(GetParam().format, GetParam().extra_tables);
         write_database(schema_, path_);
     }
@@ -188,18 +197,23 @@ TEST_P(RoundTrip, TheProjectsReaderListsExactlyWhatWasWritten) {
     for (std::size_t i = 4; i < schema_.tables.size(); ++i) expected.push_back(utf8(schema_.tables[i].name));
     std::sort(expected.begin(), expected.end());  // the General sort order, for these ASCII names
     EXPECT_EQ(values_of(session.get_tables(u"tab"), "name"), expected) << "in the catalog index's order";
-    std::vector<std::string> others{"Hidden one", "MSysACEs", "MSysObjects", "MSysQueries", "MSysRelationships",
-                                    "USysSettings"};
+    std::vector<std::string> others{"Hidden one",        "Linked stock", "MSysACEs",    "MSysObjects",
+                                    "MSysQueries",       "MSysRelationships", "Odbc orders", "USysSettings"};
     if (ace) {  // the complex-column tables every ACE file holds; flat tables of complex columns are left out
-        others.insert(others.begin() + 2,
+        others.insert(others.begin() + 3,
                       {"MSysComplexColumns", "MSysComplexType_Attachment", "MSysComplexType_Decimal",
                        "MSysComplexType_GUID", "MSysComplexType_IEEEDouble", "MSysComplexType_IEEESingle",
                        "MSysComplexType_Long", "MSysComplexType_Short", "MSysComplexType_Text",
                        "MSysComplexType_UnsignedByte"});
     }
     EXPECT_EQ(values_of(session.get_tables(u"sys"), "name"), others);
-    std::vector<std::string> system_attributes(others.size(), "-2147483648");
-    system_attributes.front() = "1";
+    std::vector<std::string> system_attributes;
+    for (const auto& name : others) {
+        system_attributes.push_back(name == "Hidden one"     ? "1"
+                                    : name == "Linked stock" ? "1073741824"  // a linked file
+                                    : name == "Odbc orders"  ? "536870912"   // a link through ODBC
+                                                             : "-2147483648");
+    }
     EXPECT_EQ(values_of(session.get_tables(u"sys"), "attributes"), system_attributes);
     EXPECT_EQ(catalog_index_has_two_levels(path_, GetParam().format), GetParam().extra_tables > 0);
 
@@ -231,6 +245,9 @@ TEST_P(RoundTrip, TheProjectsReaderListsExactlyWhatWasWritten) {
     EXPECT_EQ(values_of(session.get_indexes(u"Order lines"), "foreign"), (std::vector<std::string>{"True"}));
     EXPECT_EQ(utf8(session.get_relations()),
               "name=ItemsLines|table=Items|foreign_table=Order lines|attributes=4352|fields=name:Id&foreign_name:Item");
+    EXPECT_EQ(values_of(session.get_fields(u"Linked stock", u""), "name"), (std::vector<std::string>{"Sku", "Level"}));
+    EXPECT_EQ(values_of(session.get_fields(u"Odbc orders", u""), "name"),
+              (std::vector<std::string>{"Number", "Customer"}));
     EXPECT_EQ(values_of(session.get_querys(), "name"),
               (std::vector<std::string>{"Both names", "Cheap items", "Items by count", "Make table", "~sq_fItems"}));
     EXPECT_EQ(values_of(session.get_fields_query(u"Items by count"), "name"), (std::vector<std::string>{"Count"}));
