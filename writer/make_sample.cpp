@@ -49,7 +49,11 @@ Schema sample(Format format) {
     orders.columns[3].properties.push_back(Property::memo(u"DefaultValue", u"1"));
     orders.indexes = {primary_key(u"OrderID")};
 
-    s.tables = {customers, products, orders};
+    Table categories{u"Categor\u00EDas", {column(u"Nome", ColumnType::text, 50), column(u"A\u00F1o", ColumnType::integer)}};
+    categories.indexes = {{u"PrimaryKey", {{u"Nome"}}, true, true, false, true}};
+    categories.rows = {{std::u16string(u"Caf\u00E9"), std::int64_t{2024}}, {std::u16string(u"Ch\u00E1"), std::int64_t{2025}}};
+
+    s.tables = {customers, products, orders, categories};
     s.relationships = {{u"CustomersOrders", u"Customers", orders.name, {{u"CustomerID", u"CustomerID"}}, 0x00001000},
                        {u"ProductsOrders", u"Products", orders.name, {{u"ProductID", u"ProductID"}}, 0}};
     s.queries = {Query::select(u"Customers by city", {u"Customers"}, {u"[Customers].[Name]", u"[Customers].[City]"}),
