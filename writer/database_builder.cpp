@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
+#include <variant>
 
 #include "writer/access_writer.hpp"
 #include "writer/header_page.hpp"
@@ -561,7 +562,13 @@ Query Query::select(std::u16string name, std::vector<std::u16string> from, std::
     return q;
 }
 
-std::vector<std::uint8_t> build_database(const Schema& schema) { return DatabaseBuilder(schema).build(); }
+std::vector<std::uint8_t> build_database(const Schema& schema) {
+    try {
+        return DatabaseBuilder(schema).build();
+    } catch (const std::bad_variant_access&) {
+        throw std::invalid_argument("a value does not suit its column or property");
+    }
+}
 
 void write_database(const Schema& schema, const std::filesystem::path& path) {
     const std::vector<std::uint8_t> bytes = build_database(schema);

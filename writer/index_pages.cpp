@@ -50,6 +50,8 @@ public:
         std::span<std::uint8_t> page = store_->page(number);
         page[0] = type_;
         page[1] = 0x01;
+        // Access marks its intermediate pages so (14.3); the meaning is unknown.
+        if (type_ == intermediate_page) page[layout_->index_bitmap - 1] = 0x01;
         set_u32(page, owner_offset, owner_);
         set_u16(page, free_space_offset, static_cast<std::uint32_t>(layout_->page_size - layout_->index_area));
         if (!pages_.empty()) {
