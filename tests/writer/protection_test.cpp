@@ -25,6 +25,8 @@ struct Protection {
     std::uint32_t encoding_key;
 };
 
+void PrintTo(const Protection& p, std::ostream* out) { *out << p.name; }
+
 class Protected : public ::testing::TestWithParam<Protection> {};
 
 TEST_P(Protected, TheReaderOpensTheFileWithItsPasswordOnly) {

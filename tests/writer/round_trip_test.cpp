@@ -154,6 +154,8 @@ struct Case {
     int extra_tables;
 };
 
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
 class RoundTrip : public ::testing::TestWithParam<Case> {
 protected:
     void SetUp() override {
