@@ -1,5 +1,5 @@
 // Writes the project's sample database: a few related tables with indexes, saved queries, and names in
-// more than one script. Usage: make_sample <path> [jet3|jet4|ace12]
+// more than one script. Usage: make_sample <path> [jet3|jet4|ace12|ace14]
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -66,11 +66,14 @@ Schema sample(Format format) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <path> [jet3|jet4|ace12]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <path> [jet3|jet4|ace12|ace14]\n", argv[0]);
         return 2;
     }
     const std::string kind = argc > 2 ? argv[2] : "jet4";
-    const Format format = kind == "jet3" ? Format::jet3 : kind == "ace12" ? Format::ace12 : Format::jet4;
+    const Format format = kind == "jet3"    ? Format::jet3
+                          : kind == "ace12" ? Format::ace12
+                          : kind == "ace14" ? Format::ace14
+                                            : Format::jet4;
     try {
         write_database(sample(format), argv[1]);
     } catch (const std::exception& e) {
