@@ -94,7 +94,18 @@ std::string fresh_name() {
     return name;
 }
 
-void replace_whole(const std::filesystem::path& path, std::string_view bytes) {
+// An existing result in a folder the user may not create files in: it can only be written in place, as it
+// always was before results were replaced whole, rather than fail a request that used to succeed.
+void write_in_place(const std::filesystem::path& path, std::string_view bytes) {
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0) throw file_error(errno);
+    int reason = write_all(descriptor, bytes);
+    if (::close(descriptor) != 0 && reason == 0) reason = errno;
+    if (reason != 0) throw file_error(reason);
+}
+
+// `existing` is the result's status when it exists, null when it does not.
+void replace_whole(const std::filesystem::path& path, std::string_view bytes, const struct stat* existing) {
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
     std::filesystem::path draft;
     int descriptor = -1;
@@ -102,10 +113,14 @@ void replace_whole(const std::filesystem::path& path, std::string_view bytes) {
         draft = folder / fresh_name();
         // Mode 0666 less the umask: the permissions a plain create of the result would give.
         descriptor = ::open(draft.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (descriptor < 0 && errno != EEXIST) throw file_error(errno);
+        if (descriptor >= 0 || errno == EEXIST) continue;
+        if (existing != nullptr && (errno == EACCES || errno == EPERM)) return write_in_place(path, bytes);
+        throw file_error(errno);
     }
     if (descriptor < 0) throw file_error(EEXIST);
-    int reason = write_all(descriptor, bytes);
+    // A result that is replaced keeps the permissions it had, as one overwritten in place would.
+    int reason = existing != nullptr && ::fchmod(descriptor, existing->st_mode & 0777) != 0 ? errno : 0;
+    if (reason == 0) reason = write_all(descriptor, bytes);
     if (::close(descriptor) != 0 && reason == 0) reason = errno;
     if (reason == 0 && ::rename(draft.c_str(), path.c_str()) != 0) reason = errno;
     if (reason != 0) {
@@ -119,10 +134,11 @@ void replace_whole(const std::filesystem::path& path, std::string_view bytes) {
 void write_whole_file(const std::filesystem::path& path, std::string_view bytes) {
     const std::filesystem::path target = follow_links(path);
     struct stat status {};
-    if (::stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    const bool exists = ::stat(target.c_str(), &status) == 0;
+    if (exists && !S_ISREG(status.st_mode)) {
         write_directly(target, bytes);
     } else {
-        replace_whole(target, bytes);
+        replace_whole(target, bytes, exists ? &status : nullptr);
     }
 }
 

@@ -273,6 +273,7 @@ TEST_F(Request, AResultPathNamingALinkedSourceTheListingReadIsRefused) {
 TEST_F(Request, AResultIsReplacedWholeAndASymbolicLinkKeepsPointingAtTheFileItReplaces) {
     const std::filesystem::path target = output_folder_.write("target.txt", std::string(5000, 'x'));
     std::filesystem::create_symlink("target.txt", output_folder_ / "link.txt");
+    ASSERT_EQ(::chmod(target.c_str(), 0604), 0);
     const mode_t old_mask = ::umask(027);
     EXPECT_EQ(run(request(u16((output_folder_ / "link.txt").string()) + u"_:_get_relations")),
               result_written);
@@ -280,6 +281,9 @@ TEST_F(Request, AResultIsReplacedWholeAndASymbolicLinkKeepsPointingAtTheFileItRe
     ::umask(old_mask);
     EXPECT_TRUE(std::filesystem::is_symlink(output_folder_ / "link.txt"));
     EXPECT_EQ(result_text(target).substr(0, 7), u"name=R;");
+    struct stat replaced {};
+    ASSERT_EQ(::stat(target.c_str(), &replaced), 0);
+    EXPECT_EQ(replaced.st_mode & 0777, 0604u) << "a replaced result keeps its permissions";
     struct stat created {};
     ASSERT_EQ(::stat((output_folder_ / "out.txt").c_str(), &created), 0);
     EXPECT_EQ(created.st_mode & 0777, 0640u) << "a new result gets what a plain create would give it";
