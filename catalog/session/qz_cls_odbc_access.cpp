@@ -43,11 +43,12 @@ std::u16string qz_cls_odbc_access::connect(std::u16string strDsn, std::u16string
                                                 u"SOFTWARE\\ODBC\\ODBC.INI\\" + strDsn, u"DBQ");
     }
 
-    // A connect that opens nothing must not leave an earlier database in place: the next listing would
-    // describe a database the caller did not ask for.
-    dbDao.reset();
-    if (!strBanco.empty()) {
-        // The file is only read, never opened for writing.
+    if (strBanco.empty()) {
+        // A connect that opens nothing must not leave an earlier database in place: the next listing would
+        // describe a database the caller did not ask for.
+        dbDao.reset();
+    } else {
+        // The file is only read, never opened for writing. An open that raises leaves the earlier database.
         dbDao = engine_->OpenDatabase(strBanco, false, true, u";pwd=" + strPwd);
     }
     return strBanco;

@@ -53,6 +53,9 @@ DateText::DateText(const char* locale_name) : locale_(::newlocale(LC_TIME_MASK, 
     if (!locale_) throw Error(error_number::invalid_procedure_call, u"Invalid procedure call or argument");
     date_format_ = with_four_digit_year(::nl_langinfo_l(D_FMT, locale_.get()));
     time_format_ = ::nl_langinfo_l(T_FMT, locale_.get());
+    // The formats and what strftime makes of them are in the character set of the time locale itself,
+    // which need not be UTF-8 nor the set of the locale's other categories (glibc names it per category).
+    time_charset_ = ::nl_langinfo_l(_NL_TIME_CODESET, locale_.get());
 }
 
 std::u16string DateText::format(engine::OleDate value) const {
@@ -88,7 +91,7 @@ std::u16string DateText::format(engine::OleDate value) const {
         if (!text.empty()) text += ' ';
         text += format_tm(time_format_, moment, locale_.get());
     }
-    return text::utf8_to_utf16(text);
+    return text::charset_to_utf16(text, time_charset_);
 }
 
 }  // namespace qz::locale

@@ -1,5 +1,6 @@
 #pragma once
-// Object and field names compare without regard to letter case, as the engine compares them.
+// Object and field names compare without regard to letter case, as the engine compares them under the
+// General sort order. The catalog finds objects by this same rule.
 
 #include <string>
 #include <string_view>

@@ -16,9 +16,8 @@ void throw_syntax_error(const std::u16string& query, const std::u16string& text)
 }
 
 void throw_input_not_found(const std::u16string& input) {
-    throw Error(query_error_number::input_not_found,
-                u"The Microsoft Access database engine cannot find the input table or query " + quoted(input) +
-                    u". Make sure it exists and that its name is spelled correctly.");
+    throw Error(error_number::input_not_found,
+                u"The input table or query " + quoted(input) + u" cannot be found.");
 }
 
 void throw_ambiguous_field(const std::u16string& query, const std::u16string& field) {

@@ -9,7 +9,6 @@ namespace qz::query {
 
 namespace query_error_number {
 inline constexpr std::int32_t syntax_error = 3075;
-inline constexpr std::int32_t input_not_found = 3078;
 inline constexpr std::int32_t ambiguous_field = 3079;
 inline constexpr std::int32_t undefined_function = 3085;
 inline constexpr std::int32_t circular_reference = 3103;

@@ -89,8 +89,9 @@ bool is_cp1252_gap(unsigned value) {
     return value == 0x81 || value == 0x8D || value == 0x8F || value == 0x90 || value == 0x9D;
 }
 
-std::u16string decode_single_byte(std::string_view bytes, const char* charset, bool gaps_are_c1) {
-    Converter converter("UTF-16LE", charset);
+// Text through `converter` (to UTF-16LE); a byte it cannot take becomes U+FFFD, or with `gaps_are_c1` the
+// C1 control character of its value where Windows-1252 leaves it undefined.
+std::u16string decode_with(Converter& converter, std::string_view bytes, bool gaps_are_c1) {
     require(converter);
     return from_utf16le_bytes(converter.run(bytes, [gaps_are_c1](std::string_view rest, std::string& out) {
         const auto byte = static_cast<unsigned char>(rest.front());
@@ -135,7 +136,8 @@ std::string utf16_to_utf8(std::u16string_view text) {
 
 std::u16string cp1252_to_utf16(std::string_view bytes) {
     if (is_ascii(bytes)) return widen_ascii(bytes);
-    return decode_single_byte(bytes, "CP1252", true);
+    Converter converter("UTF-16LE", "CP1252");
+    return decode_with(converter, bytes, true);
 }
 
 std::string utf16_to_cp1252(std::u16string_view text) {
@@ -154,9 +156,16 @@ std::string utf16_to_cp1252(std::u16string_view text) {
 std::u16string windows_code_page_to_utf16(std::string_view bytes, unsigned code_page) {
     if (is_ascii(bytes)) return widen_ascii(bytes);
     const std::string charset = "CP" + std::to_string(code_page);
-    Converter probe("UTF-16LE", charset.c_str());
-    if (code_page == 1252 || !probe.valid()) return cp1252_to_utf16(bytes);
-    return decode_single_byte(bytes, charset.c_str(), false);
+    Converter converter("UTF-16LE", charset.c_str());
+    if (code_page == 1252 || !converter.valid()) return cp1252_to_utf16(bytes);
+    return decode_with(converter, bytes, false);
+}
+
+std::u16string charset_to_utf16(std::string_view bytes, const std::string& charset) {
+    if (is_ascii(bytes)) return widen_ascii(bytes);
+    Converter converter("UTF-16LE", charset.c_str());
+    if (!converter.valid()) return utf8_to_utf16(bytes);
+    return decode_with(converter, bytes, false);
 }
 
 }  // namespace qz::text

@@ -21,4 +21,8 @@ std::string utf16_to_cp1252(std::u16string_view text);
 // know is read as Windows-1252; a byte the code page does not define becomes U+FFFD.
 std::u16string windows_code_page_to_utf16(std::string_view bytes, unsigned code_page);
 
+// Text in the character set `charset` (an iconv name, as a locale reports its own) to UTF-16; a byte the
+// set does not define becomes U+FFFD. A set iconv does not know is read as UTF-8.
+std::u16string charset_to_utf16(std::string_view bytes, const std::string& charset);
+
 }  // namespace qz::text

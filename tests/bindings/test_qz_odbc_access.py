@@ -182,14 +182,12 @@ class TablesOnFixture(FixtureSession):
         del self.session
         self.assertIn("name=Table1;", other.get_tables())
 
-    def test_a_failed_connect_leaves_no_database_to_list(self):
+    def test_a_failed_connect_keeps_the_earlier_database(self):
         with self.assertRaises(qz.Error) as raised:
-            self.session.connect("/nonexistent/folder/x.mdb")
+            self.session.connect("/nonexistent/folder/x.mdb", "", "", "|", ";", "=")
         self.assertNotEqual(raised.exception.number, 0)
-        self.assertIsNone(self.session.dbDao)
-        with self.assertRaises(qz.Error) as raised:
-            self.session.get_tables()
-        self.assertEqual(raised.exception.number, 91)
+        self.assertIsNotNone(self.session.dbDao)
+        self.assertIn("name=Table1;", self.session.get_tables())
 
 
 class SavedQueriesOnFixture(FixtureSession):

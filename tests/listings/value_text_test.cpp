@@ -2,11 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "catalog/listings/field_type_name.hpp"
 #include "platform/error.hpp"
 #include "platform/locale/date_text.hpp"
+#include "support/temp_folder.hpp"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QZ_LEAKS_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QZ_LEAKS_CHECKED 1
+#endif
+#endif
+#ifdef QZ_LEAKS_CHECKED
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace qz::listings {
 namespace {
@@ -46,6 +61,55 @@ TEST(DateText, ADateTheEngineCannotHoldIsAnOverflowNotAWrongDate) {
 
 TEST(DateText, AnUnknownLocaleFallsBackToC) {
     EXPECT_EQ(locale::DateText("xx_NOWHERE.UTF-8").format({46362.0}), u"12/06/2026");
+}
+
+// Points glibc's locale search at `folder` for as long as it lives.
+class LocalePathScope {
+  public:
+    explicit LocalePathScope(const std::filesystem::path& folder) {
+        if (const char* saved = std::getenv("LOCPATH")) saved_ = saved;
+        ::setenv("LOCPATH", folder.c_str(), 1);
+    }
+    ~LocalePathScope() {
+        if (saved_) {
+            ::setenv("LOCPATH", saved_->c_str(), 1);
+        } else {
+            ::unsetenv("LOCPATH");
+        }
+    }
+    LocalePathScope(const LocalePathScope&) = delete;
+    LocalePathScope& operator=(const LocalePathScope&) = delete;
+
+  private:
+    std::optional<std::string> saved_;
+};
+
+// Locales whose character set is not UTF-8, built for the test with localedef into a private folder. Their
+// date and time formats hold CJK text in that set.
+TEST(DateText, ALocalesTextIsDecodedFromItsOwnCharacterSet) {
+    const test::TempFolder folder;
+    const LocalePathScope locale_path(folder.path());
+    struct Case {
+        const char* source;
+        const char* charset;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {"ja_JP", "EUC-JP", u"2026\u5E7412\u670806\u65E5 14\u664205\u520609\u79D2"},
+        {"ko_KR", "EUC-KR", u"2026\uB144 12\uC6D4 06\uC77C 14\uC2DC 05\uBD84 09\uCD08"},
+    };
+    for (const Case& c : cases) {
+        const std::string name = std::string(c.source) + "." + c.charset;
+        const std::string command = std::string("localedef -i ") + c.source + " -f " + c.charset + " '" +
+                                    (folder / name).string() + "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0) GTEST_SKIP() << "localedef cannot build " << name;
+#ifdef QZ_LEAKS_CHECKED
+        // glibc keeps a copy of LOCPATH from every newlocale that searches it: a leak of its own.
+        const __lsan::ScopedDisabler glibc_keeps_the_search_path;
+#endif
+        const locale::DateText dates(name.c_str());
+        EXPECT_EQ(dates.format({46362.0 + (14 * 3600 + 5 * 60 + 9) / 86400.0}), c.text) << name;
+    }
 }
 
 TEST(VariantText, WritesValuesAsVbCStrWould) {

@@ -1,6 +1,7 @@
 #include "mutation/every_listing.hpp"
 
 #include <algorithm>
+#include <type_traits>
 #include <typeinfo>
 
 #include "catalog/session/qz_cls_odbc_access.hpp"
@@ -10,11 +11,15 @@
 namespace qz::test {
 namespace {
 
-// Runs one call and files its ending under `outcomes`.
+// Runs one call and files its ending under `outcomes`; a listing's text under the call's name.
 template <class Call>
 void attempt(ListingOutcomes& outcomes, const std::string& call_name, const Call& call) {
     try {
-        call();
+        if constexpr (std::is_void_v<decltype(call())>) {
+            call();
+        } else {
+            outcomes.listings[call_name] = call();
+        }
         ++outcomes.texts;
     } catch (const Error& error) {
         if (error.number() == 0 || error.description().empty()) {
@@ -59,19 +64,22 @@ ListingOutcomes run_every_listing(const std::filesystem::path& file, const std::
     });
     if (!connected) return outcomes;
     for (const char16_t* kind : {u"", u"tab", u"sys"}) {
-        attempt(outcomes, "get_tables", [&] { session.get_tables(kind); });
+        attempt(outcomes, "get_tables " + text::utf16_to_utf8(kind),
+                [&] { return session.get_tables(kind); });
     }
     const auto& database = *session.dbDao;
     for (const auto& table : first_names(
              outcomes, "table", [&] { return database.TableDefs(); }, most)) {
-        attempt(outcomes, "get_fields", [&] { session.get_fields(table, u""); });
-        attempt(outcomes, "get_indexes", [&] { session.get_indexes(table); });
+        const std::string name = text::utf16_to_utf8(table);
+        attempt(outcomes, "get_fields " + name, [&] { return session.get_fields(table, u""); });
+        attempt(outcomes, "get_indexes " + name, [&] { return session.get_indexes(table); });
     }
-    attempt(outcomes, "get_relations", [&] { session.get_relations(); });
-    attempt(outcomes, "get_querys", [&] { session.get_querys(); });
+    attempt(outcomes, "get_relations", [&] { return session.get_relations(); });
+    attempt(outcomes, "get_querys", [&] { return session.get_querys(); });
     for (const auto& query : first_names(
              outcomes, "query", [&] { return database.QueryDefs(); }, most)) {
-        attempt(outcomes, "get_fields_query", [&] { session.get_fields_query(query); });
+        attempt(outcomes, "get_fields_query " + text::utf16_to_utf8(query),
+                [&] { return session.get_fields_query(query); });
     }
     return outcomes;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct ListingOutcomes {
     std::size_t errors = 0;  // calls that raised a numbered error with a description
     // Calls that ended any other way: another exception, or an error without number or description.
     std::vector<std::string> faults;
+    // The text of each listing that returned one, by the call and its argument ("get_fields Customers").
+    std::map<std::string, std::u16string> listings;
 };
 
 // Connects to `file` with `password` and runs get_tables (all, "tab" and "sys"), get_fields and get_indexes

@@ -1,5 +1,6 @@
-// Row layouts, usage maps and text encodings that the fixtures do not exercise: a Jet 3 row long enough
-// for a real jump-table entry, reference usage maps, and compressed text switching back to UTF-16.
+// Row layouts, usage maps, name matching and text encodings that the fixtures do not exercise: a Jet 3 row
+// long enough for a real jump-table entry, reference usage maps, names in any letter case, and compressed
+// text switching back to UTF-16.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,8 @@
 #include "platform/reader/pages/usage_map.hpp"
 #include "platform/reader/records/record.hpp"
 #include "platform/reader/records/text_value.hpp"
+#include "platform/reader/system_tables/name_match.hpp"
+#include "platform/text/code_page.hpp"
 #include "reader/reader_test_files.hpp"
 
 namespace qz::jet {
@@ -76,21 +79,58 @@ TEST(RecordLayout, Jet4FixedVariableBooleanAndColumnsNewerThanTheRow) {
     EXPECT_THROW(Record(pages, table, row_of(overlapping), no_long_values), qz::Error);
 }
 
-TEST(UsageMap, InlineAndReferenceMapsNamePagesAndDropThosePastTheEnd) {
-    Bytes inline_map = {0x00, 2, 0, 0, 0, 0b00000101, 0, 0x80};  // pages 2, 4 and 25 (past the end)
-    Bytes reference_map = {0x01, 5, 0, 0, 0};                    // one bitmap page: page 5
+TEST(UsageMap, InlineAndReferenceMapsNameTheirPagesAndAPagePastTheEndIsDamage) {
+    const Bytes inline_map = {0x00, 2, 0, 0, 0, 0b00000101};             // pages 2 and 4
+    const Bytes past_the_end = {0x00, 2, 0, 0, 0, 0b00000101, 0, 0x80};  // and page 25
+    const Bytes reference_map = {0x01, 6, 0, 0, 0};                      // one bitmap page: page 6
+    const Bytes map_page_twice = {0x01, 6, 0, 0, 0, 6, 0, 0, 0};         // page 6 for two ranges
+    const Bytes reference_past_the_end = {0x01, 7, 0, 0, 0};
     Bytes map_page(4096, 0);
     map_page[0] = 0x05;
     map_page[1] = 0x01;
     map_page[4] = 0b00011000;  // pages 3 and 4
-    map_page[9] = 0x01;        // page 40: past the end
+    Bytes map_page_past_the_end = map_page;
+    map_page_past_the_end[9] = 0x01;  // page 40
     const Bytes empty_page(4096, 0);
     test::TemporaryDatabase file(
         "maps.mdb", {test::header_page(1), empty_page, empty_page,
-                     test::jet4_data_page(0, {inline_map, reference_map}), empty_page, map_page});
+                     test::jet4_data_page(0, {inline_map, past_the_end, reference_map, map_page_twice,
+                                              reference_past_the_end}),
+                     empty_page, empty_page, map_page, map_page_past_the_end});
     const PageFile pages(file.path(), u"");
     EXPECT_EQ(usage_map_pages(pages, {3, 0}), (std::vector<std::uint32_t>{2, 4}));
-    EXPECT_EQ(usage_map_pages(pages, {3, 1}), (std::vector<std::uint32_t>{3, 4}));
+    EXPECT_EQ(usage_map_pages(pages, {3, 2}), (std::vector<std::uint32_t>{3, 4}));
+    for (const std::uint8_t damaged : {std::uint8_t{1}, std::uint8_t{3}, std::uint8_t{4}}) {
+        try {
+            usage_map_pages(pages, {3, damaged});
+            ADD_FAILURE() << "row " << int{damaged};
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), error_number::database_damaged) << "row " << int{damaged};
+        }
+    }
+}
+
+// The catalog finds a saved query's inputs by the rule the query compiler compares names by: letter case
+// aside, accented, Greek and Cyrillic letters included.
+TEST(NameIndex, FindsANameInAnyLetterCase) {
+    struct Case {
+        std::u16string stored;
+        std::u16string wanted;
+        bool found;
+    };
+    const Case cases[] = {
+        {u"\u00C1gua", u"\u00E1GUA", true},                                // Água, áGUA
+        {u"\u00C1gua", u"agua", false},                                    // an accent is not a letter case
+        {u"\u039D\u03B5\u03C1\u03CC", u"\u03BD\u0395\u03A1\u03CC", true},  // Greek
+        {u"\u041C\u043E\u0441\u043A\u0432\u0430", u"\u043C\u041E\u0421\u041A\u0412\u0410", true},
+        {u"\u0152uvre", u"\u0153UVRE", true},  // Œuvre, œUVRE
+        {u"Tabela", u"TABELA", true},
+    };
+    for (const Case& c : cases) {
+        NameIndex<int> index;
+        index.add(c.stored, 1);
+        EXPECT_EQ(index.find(c.wanted) != nullptr, c.found) << text::utf16_to_utf8(c.wanted);
+    }
 }
 
 TEST(TextValue, CompressedTextSwitchesToUtf16AndBack) {

@@ -71,18 +71,45 @@ TEST_F(Connect, AConnectThatOpensNothingLeavesNoDatabase) {
     EXPECT_EQ(session_.connect(u"conn_unknown_name"), u"");
     EXPECT_FALSE(session_.dbDao) << "an unresolvable name kept the earlier database";
     EXPECT_EQ(session_.strBanco, u"");
+}
 
-    session_.connect(u"/data/one.mdb");
-    ASSERT_TRUE(session_.dbDao);
-    try {
-        session_.connect(u"/data/missing.mdb", u"", u"", u"a", u"b", u"c", u"d", u"e", u"f");
-        ADD_FAILURE() << "opening a missing file succeeded";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.number(), error_number::file_not_found);
+// A connect that raises ends before anything is opened: the earlier database stays, while the separators
+// and strBanco hold the new values.
+TEST(ConnectWithTheFileReader, AConnectThatRaisesKeepsTheEarlierDatabase) {
+    QZ_REQUIRE_FIXTURES();
+    const std::filesystem::path fixtures = test::fixtures_folder();
+    test::TempFolder folder;
+    test::OdbcConfigScope config(folder.path());
+    const auto not_a_database = folder.write("notes.mdb", "just some text, not a database");
+    folder.write("odbc.ini", "[conn_keeps_missing]\nDBQ=" + (folder / "gone.mdb").string() + "\n");
+    struct Case {
+        std::string data_source;
+        std::u16string password;
+        std::int32_t error;
+    };
+    const Case cases[] = {
+        {(folder / "missing.mdb").string(), u"", error_number::file_not_found},
+        {"conn_keeps_missing", u"", error_number::file_not_found},
+        {(fixtures / "mdb-reader/password/V2003_with-password.mdb").string(), u"wrong",
+         error_number::wrong_password},
+        {not_a_database.string(), u"", error_number::unrecognized_format},
+    };
+    qz_cls_odbc_access session;
+    session.connect(text::utf8_to_utf16((fixtures / "jackcess/V1997/testV1997.mdb").string()));
+    const auto earlier = session.dbDao;
+    ASSERT_TRUE(earlier);
+    for (const Case& c : cases) {
+        try {
+            session.connect(text::utf8_to_utf16(c.data_source), u"", c.password, u"a", u"b", u"c", u"d", u"e",
+                            u"f");
+            ADD_FAILURE() << c.data_source << " opened";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), c.error) << c.data_source;
+        }
+        EXPECT_EQ(session.dbDao, earlier) << c.data_source << " dropped the earlier database";
+        EXPECT_NE(session.strBanco, u"") << c.data_source;
+        EXPECT_EQ(session.strSep1 + session.strSep6, u"af") << "separators are stored before the open";
     }
-    EXPECT_FALSE(session_.dbDao) << "a failed open kept the earlier database";
-    EXPECT_EQ(session_.strBanco, u"/data/missing.mdb");
-    EXPECT_EQ(session_.strSep1 + session_.strSep6, u"af") << "separators are stored before the open";
 }
 
 TEST(ConnectWithTheFileReader, ANonDatabaseFileRaisesTheEngineError) {

@@ -100,6 +100,9 @@ PageFile::PageFile(const std::u16string& path, std::u16string_view password) : p
         format_.jet3 = format_.version == 0;
         format_.page_size = format_.jet3 ? 2048 : 4096;
         if (file_size < format_.page_size) throw_damaged(path_, "the header page is truncated");
+        // Files grow a page at a time; a part of a page is what a cut copy ends in.
+        if (file_size % format_.page_size != 0)
+            throw_damaged(path_, "the file's size is not a whole number of pages");
         page_count_ = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(file_size / format_.page_size, std::uint64_t{0xFFFFFF} + 1));
 

@@ -31,8 +31,8 @@ using PageBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
 class PageFile {
   public:
     // Opens `path` for reading. Raises 3024 (no such file), 3044 (no such folder), 3051 (not a readable
-    // regular file), 3343 (not an Access database), 3049 (truncated header) and whatever the protection check
-    // raises.
+    // regular file), 3343 (not an Access database), 3049 (truncated header, or a size that is not a whole
+    // number of pages) and whatever the protection check raises.
     PageFile(const std::u16string& path, std::u16string_view password);
     ~PageFile();
     PageFile(const PageFile&) = delete;

@@ -1,5 +1,7 @@
 #include "platform/reader/pages/usage_map.hpp"
 
+#include <unordered_set>
+
 #include "platform/reader/pages/byte_view.hpp"
 #include "platform/reader/pages/damage.hpp"
 
@@ -11,14 +13,17 @@ constexpr std::uint8_t reference_map = 0x01;
 constexpr std::size_t inline_bitmap_offset = 5;
 constexpr std::size_t map_page_bitmap_offset = 4;
 
-void add_bits(std::span<const std::uint8_t> bitmap, std::uint64_t first, std::uint32_t page_count,
+// Adds the pages whose bits are set, the first bit standing for page `first`. A set bit past the end of the
+// file means the file was cut short or the map is damaged: what the map names is not all there.
+void add_bits(const PageFile& file, std::span<const std::uint8_t> bitmap, std::uint64_t first,
               std::vector<std::uint32_t>& pages) {
     for (std::size_t byte = 0; byte < bitmap.size(); ++byte) {
         if (bitmap[byte] == 0) continue;
         for (unsigned bit = 0; bit < 8; ++bit) {
             if ((bitmap[byte] & (1u << bit)) == 0) continue;
             const std::uint64_t page = first + 8 * byte + bit;
-            if (page >= page_count) return;
+            if (page >= file.page_count())
+                throw_damaged(file.path(), "a usage map names a page past the end of the file");
             pages.push_back(static_cast<std::uint32_t>(page));
         }
     }
@@ -33,23 +38,25 @@ std::vector<std::uint32_t> usage_map_pages(const PageFile& file, RowAddress map)
     const std::uint8_t kind = view.u8(0);
     if (kind == inline_map) {
         const std::uint32_t first = view.u32(1);
-        add_bits(row.bytes.subspan(std::min(inline_bitmap_offset, row.bytes.size())), first,
-                 file.page_count(), pages);
+        add_bits(file, row.bytes.subspan(std::min(inline_bitmap_offset, row.bytes.size())), first, pages);
         return pages;
     }
     view.require(kind == reference_map, "a usage map has an unknown kind");
     const std::uint64_t pages_per_map_page = (file.format().page_size - map_page_bitmap_offset) * 8;
     const std::size_t entries = (row.bytes.size() - 1) / 4;
+    // Each map page covers a range of its own, so a sound map names each one once; reading one twice would
+    // make the pages of one bitmap count for many ranges.
+    std::unordered_set<std::uint32_t> map_pages;
     for (std::size_t j = 0; j < entries; ++j) {
-        const std::uint64_t first = j * pages_per_map_page;
-        if (first >= file.page_count()) break;
         const std::uint32_t map_page = view.u32(1 + 4 * j);
         if (map_page == 0) continue;
+        if (!map_pages.insert(map_page).second)
+            throw_damaged(file.path(), "a usage map names one of its map pages twice");
         const PageBytes bitmap_page = file.page(map_page);
         ByteView(*bitmap_page, file.path())
             .require((*bitmap_page)[0] == usage_map_page_type, "a usage map names a page that is not a map");
-        add_bits(std::span<const std::uint8_t>(*bitmap_page).subspan(map_page_bitmap_offset), first,
-                 file.page_count(), pages);
+        add_bits(file, std::span<const std::uint8_t>(*bitmap_page).subspan(map_page_bitmap_offset),
+                 j * pages_per_map_page, pages);
     }
     return pages;
 }

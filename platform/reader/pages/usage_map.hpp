@@ -10,7 +10,8 @@
 
 namespace qz::jet {
 
-// The pages of the map stored in row `map`, ascending; page numbers past the end of the file are dropped.
+// The pages of the map stored in row `map`, ascending, each once. 3049 when the map names a page past the
+// end of the file or one of its map pages twice.
 std::vector<std::uint32_t> usage_map_pages(const PageFile& file, RowAddress map);
 
 }  // namespace qz::jet

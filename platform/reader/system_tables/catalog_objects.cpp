@@ -1,5 +1,6 @@
 #include "platform/reader/system_tables/catalog_objects.hpp"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "platform/reader/pages/damage.hpp"
@@ -54,6 +55,26 @@ std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const Tabl
     if (property_bytes > long_value_capacity(file))
         throw_damaged(file.path(), "catalog objects share their property blobs");
     return objects;
+}
+
+void require_rows_of_every_database(const PageFile& file, const std::vector<CatalogObject>& objects) {
+    const auto find = [&](std::int32_t parent, std::int16_t type, std::u16string_view name) {
+        return std::find_if(objects.begin(), objects.end(), [&](const CatalogObject& o) {
+            return o.parent_id == parent && o.type == type && o.name == name;
+        });
+    };
+    for (const std::u16string_view container : {u"Tables", u"Databases", u"Relationships"}) {
+        if (find(catalog_root_id, object_type::container, container) == objects.end())
+            throw_damaged(file.path(), "the catalog lacks one of its containers");
+    }
+    const std::int32_t tables = find(catalog_root_id, object_type::container, u"Tables")->id;
+    const auto catalog = find(tables, object_type::local_table, u"MSysObjects");
+    if (catalog == objects.end() || catalog->id != static_cast<std::int32_t>(catalog_definition_page))
+        throw_damaged(file.path(), "the catalog lacks its own row");
+    for (const std::u16string_view system_table : {u"MSysACEs", u"MSysQueries", u"MSysRelationships"}) {
+        if (find(tables, object_type::local_table, system_table) == objects.end())
+            throw_damaged(file.path(), "the catalog lacks one of its system tables");
+    }
 }
 
 }  // namespace qz::jet

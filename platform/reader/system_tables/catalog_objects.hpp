@@ -45,4 +45,10 @@ struct CatalogObject {
 // Every live row of MSysObjects, in physical order.
 std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const TableDefinition& objects_table);
 
+// Raises 3049 unless `objects` hold the rows every database holds: the containers Tables, Databases and
+// Relationships under the root, and under Tables the catalog's own system tables, MSysObjects on the page
+// its definition starts on. A catalog cut short or damaged loses these first of all, and would otherwise
+// read as a database with fewer objects.
+void require_rows_of_every_database(const PageFile& file, const std::vector<CatalogObject>& objects);
+
 }  // namespace qz::jet

@@ -69,7 +69,9 @@ Catalog::Catalog(std::unique_ptr<PageFile> file, int link_depth)
     : file_(std::move(file)),
       link_depth_(link_depth),
       objects_table_(read_table_definition(*file_, catalog_definition_page)),
-      objects_(read_catalog_objects(*file_, objects_table_)) {}
+      objects_(read_catalog_objects(*file_, objects_table_)) {
+    require_rows_of_every_database(*file_, objects_);
+}
 
 std::int32_t Catalog::container_id(std::u16string_view name) const {
     for (const auto& o : objects_) {
