@@ -79,6 +79,7 @@ std::int32_t Catalog::container_id(std::u16string_view name) const {
 }
 
 const std::vector<const CatalogObject*>& Catalog::index_order() const {
+    const std::lock_guard lock(lazy_mutex_);
     if (order_) return *order_;
     const auto by_name =
         std::find_if(objects_table_.logical_indexes.begin(), objects_table_.logical_indexes.end(),
@@ -161,6 +162,7 @@ std::optional<TableDefinition> Catalog::system_table(std::u16string_view name) c
 }
 
 void Catalog::load_complex_columns() const {
+    const std::lock_guard lock(lazy_mutex_);
     if (complex_) return;
     std::map<std::uint32_t, ComplexRow> rows;
     // Complex columns exist from ACE 12 on (format version 2).
@@ -240,6 +242,7 @@ std::vector<PropertyEntry> Catalog::multi_value_properties(std::uint32_t complex
 }
 
 const CatalogObject* Catalog::find_query(std::u16string_view name) const {
+    const std::lock_guard lock(lazy_mutex_);
     // Indexed once: compiling every query of a database looks each one up.
     if (!query_names_) {
         query_names_.emplace();
@@ -250,6 +253,7 @@ const CatalogObject* Catalog::find_query(std::u16string_view name) const {
 }
 
 const std::vector<query::QueryRow>& Catalog::query_rows(std::int32_t object_id) const {
+    const std::lock_guard lock(lazy_mutex_);
     if (!query_rows_) {
         const std::optional<TableDefinition> table = system_table(u"MSysQueries");
         query_rows_ = table ? read_query_rows(*file_, *table)
@@ -325,6 +329,7 @@ std::shared_ptr<const Catalog> Catalog::linked_catalog(const CatalogObject& link
         throw Error(error_number::file_not_found, u"Could not find file '" + stored + u"'.");
     }
     const std::u16string key = text::utf8_to_utf16(chosen.string());
+    const std::lock_guard lock(lazy_mutex_);
     if (const auto open = linked_.find(key); open != linked_.end()) return open->second;
     if (link_depth_ >= max_link_depth)
         throw_damaged(file_->path(), "linked tables link to each other in a loop");

@@ -239,7 +239,7 @@ static qz_odbc_access* open_fixture(int* status) {
     snprintf(path, sizeof path, "%s/jackcess/V2003/queryTestV2003.mdb", folder);
     struct stat file;
     if (stat(path, &file) != 0) {
-        printf("SKIPPED: no fixtures at %s\n", folder);
+        printf("SKIPPED: fixtures not found at %s: set QZ_FIXTURES or place ../shared/fixtures beside the checkout\n", folder);
         *status = skipped;
         return NULL;
     }

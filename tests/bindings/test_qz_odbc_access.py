@@ -141,7 +141,7 @@ class FixtureSession(unittest.TestCase):
     def setUp(self):
         self.path = fixture_path("jackcess/V2003/queryTestV2003.mdb")
         if not os.path.isfile(self.path):
-            self.skipTest("no fixtures")
+            self.skipTest("fixtures not found: set QZ_FIXTURES or place ../shared/fixtures beside the checkout")
         self.session = qz.qz_cls_odbc_access()
         try:
             self.assertEqual(self.session.connect(self.path, "", "", "|", ";", "=", ",", "&", ":"), self.path)
