@@ -8,6 +8,8 @@
 #include <string>
 #include <variant>
 
+// Exported, so that a client's own engine and the library agree on these types.
+#pragma GCC visibility push(default)
 namespace qz::engine {
 
 // A date-time as the engine keeps it: days since 30 December 1899, the fraction being the time of day.
@@ -114,3 +116,4 @@ public:
 };
 
 }  // namespace qz::engine
+#pragma GCC visibility pop

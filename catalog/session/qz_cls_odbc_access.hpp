@@ -6,8 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "catalog/session/engine.hpp"
+// Public headers name each other from their own folder: installed, they share one folder.
+#include "engine.hpp"
 
+// Only what the public headers declare is exported from the shared library.
+#pragma GCC visibility push(default)
 namespace qz {
 
 class qz_cls_odbc_access {
@@ -65,3 +68,4 @@ class qz_cls_odbc_access {
 };
 
 }  // namespace qz
+#pragma GCC visibility pop
