@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,6 +61,9 @@ struct Case {
     const char* first;
     const char* second;  // the same file: the second session shares the first one's database
 };
+
+// Names the case in test listings.
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
 class SessionsOnThreads : public ::testing::TestWithParam<Case> {};
 
