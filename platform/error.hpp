@@ -6,6 +6,8 @@
 #include <exception>
 #include <string>
 
+// Exported: clients of the shared library catch it.
+#pragma GCC visibility push(default)
 namespace qz {
 
 class Error : public std::exception {
@@ -46,3 +48,4 @@ inline constexpr std::int32_t unrecognized_format = 3343;
 }  // namespace error_number
 
 }  // namespace qz
+#pragma GCC visibility pop

@@ -32,9 +32,18 @@
 #include <stddef.h>
 #include <stdint.h>
 
+/* QZ_ERROR_*: the error numbers the library raises itself, by name. */
+#include <qz_odbc_access/errors.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* Only what this header declares is exported from the shared library. */
+#pragma GCC visibility push(default)
+
+/* The version of the library in use, "major.minor.patch"; static storage, not to be freed. */
+const char* qz_version(void);
 
 /* The error of a failed call. `description` is NULL after a successful call. Initialise with {0, NULL}. */
 typedef struct qz_error {
@@ -152,6 +161,8 @@ void qz_regedit_release(qz_regedit* reader);
  * key or the value does not exist. */
 int32_t qz_regedit_GetRegValue(const qz_regedit* reader, enum qz_T_KeyClasses KeyRoot, const char* Path,
                                const char* sKey, char** result, qz_error* error);
+
+#pragma GCC visibility pop
 
 #ifdef __cplusplus
 }

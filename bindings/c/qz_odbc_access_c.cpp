@@ -11,6 +11,7 @@
 #include "catalog/session/published_identities.hpp"
 #include "catalog/session/qz_cls_odbc_access.hpp"
 #include "catalog/session/qz_cls_regedit.hpp"
+#include "catalog/session/version.hpp"
 #include "platform/error.hpp"
 #include "platform/files/native_path.hpp"
 #include "platform/text/code_page.hpp"
@@ -161,6 +162,8 @@ void qz_error_clear(qz_error* error) {
 }
 
 void qz_free(void* text) { std::free(text); }
+
+const char* qz_version(void) { return qz::version(); }
 
 int32_t qz_odbc_access_create(qz_odbc_access** session, qz_error* error) {
     return guarded(error, [&] { require_out(session, u"session") = new qz_odbc_access{}; });

@@ -3,15 +3,24 @@
 // Access database. Collections are walked by 16-bit position; every object is fetched for the one read that
 // needs it and released after it. Every member may raise qz::Error.
 
+#include <compare>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <variant>
 #include <vector>
 
-#include "platform/files/file_identity.hpp"
-
+// Exported, so that a client's own engine and the library agree on these types.
+#pragma GCC visibility push(default)
 namespace qz::engine {
+
+// A file as the system tells files apart: another path, a hard link or a symbolic link to the same file all
+// give the same device and inode.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    auto operator<=>(const FileIdentity&) const = default;
+};
 
 // A date-time as the engine keeps it: days since 30 December 1899, the fraction being the time of day.
 struct OleDate {
@@ -108,7 +117,7 @@ public:
     // The files read so far: the database's own and the sources of its linked tables opened by the listings
     // run until now. Whoever writes files checks their targets against these. None for a database that is
     // not read from files.
-    virtual std::vector<files::FileIdentity> files_read() const { return {}; }
+    virtual std::vector<FileIdentity> files_read() const { return {}; }
 };
 
 // Opens databases. The session holds the returned database for as long as it keeps it (a counted reference).
@@ -121,3 +130,4 @@ public:
 };
 
 }  // namespace qz::engine
+#pragma GCC visibility pop

@@ -5,6 +5,7 @@
 
 #include "catalog/session/qz_cls_regedit.hpp"
 #include "platform/error.hpp"
+#include "platform/files/file_identity.hpp"
 #include "platform/files/native_path.hpp"
 #include "platform/reader/engine/access_file_engine.hpp"
 
@@ -59,8 +60,8 @@ const engine::Database& qz_cls_odbc_access::database() const {
     return *dbDao;
 }
 
-std::vector<files::FileIdentity> qz_cls_odbc_access::files_read() const {
-    std::vector<files::FileIdentity> read = dbDao ? dbDao->files_read() : std::vector<files::FileIdentity>{};
+std::vector<engine::FileIdentity> qz_cls_odbc_access::files_read() const {
+    std::vector<engine::FileIdentity> read = dbDao ? dbDao->files_read() : std::vector<engine::FileIdentity>{};
     const auto named = files::identity_of(files::native_path(strBanco));
     if (named && std::find(read.begin(), read.end(), *named) == read.end()) read.push_back(*named);
     return read;

@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "catalog/session/engine.hpp"
+// Public headers name each other from their own folder: installed, they share one folder.
+#include "engine.hpp"
 
+// Only what the public headers declare is exported from the shared library.
+#pragma GCC visibility push(default)
 namespace qz {
 
 class qz_cls_odbc_access {
@@ -62,10 +65,11 @@ class qz_cls_odbc_access {
     const engine::Database& database() const;
     // The files this session has read: the file `strBanco` names (also when opening it failed) and what the
     // open database has read.
-    std::vector<files::FileIdentity> files_read() const;
+    std::vector<engine::FileIdentity> files_read() const;
 
   private:
     std::shared_ptr<engine::DBEngine> engine_;
 };
 
 }  // namespace qz
+#pragma GCC visibility pop

@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "catalog/session/published_identities.hpp"
+// Public headers name each other from their own folder: installed, they share one folder.
+#include "published_identities.hpp"
 
+// Only what the public headers declare is exported from the shared library.
+#pragma GCC visibility push(default)
 namespace qz {
 
 // The registry roots a caller may pass, with their published values.
@@ -30,3 +33,4 @@ class qz_cls_regedit {
 };
 
 }  // namespace qz
+#pragma GCC visibility pop

@@ -2,18 +2,15 @@
 // Which file a path names, whatever its spelling: another path, a hard link or a symbolic link to the same
 // file all give the same device and inode.
 
-#include <compare>
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 
+#include "catalog/session/engine.hpp"
+
 namespace qz::files {
 
-struct FileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    auto operator<=>(const FileIdentity&) const = default;
-};
+// The engine reports the files it read by this identity, so it is the engine interface's type.
+using FileIdentity = engine::FileIdentity;
 
 // The file `path` names, symbolic links followed; nothing when there is no such file (or it cannot be
 // looked at).

@@ -5,6 +5,8 @@ the fixtures are absent or the reader cannot yet read what they list.
 """
 
 import os
+import pathlib
+import re
 import tempfile
 import unittest
 
@@ -148,6 +150,15 @@ class PublishedIdentities(unittest.TestCase):
         self.assertEqual(session_ids["get_fields_query"], 0x6003000B)
         self.assertEqual(list(session_ids)[:3], ["dbDao", "strBanco", "strSep1"])
 
+    def test_every_member_says_what_it_does_and_the_module_its_version(self):
+        self.assertRegex(qz.__version__, r"^[0-9]+\.[0-9]+\.[0-9]+$")
+        for class_name, ids in qz.dispatch_ids.items():
+            for name in ids:
+                with self.subTest(f"{class_name}.{name}"):
+                    doc = getattr(getattr(qz, class_name), name).__doc__ or ""
+                    # pybind11 puts the signature first; the description follows it.
+                    self.assertTrue(re.sub(r"^\S+\(.*\) -> .*\n*", "", doc).strip(), doc)
+
 
 class FixtureSession(unittest.TestCase):
     """A session connected to a fixture database; skipped when the reader cannot open it yet."""
@@ -155,7 +166,7 @@ class FixtureSession(unittest.TestCase):
     def setUp(self):
         self.path = fixture_path("jackcess/V2003/queryTestV2003.mdb")
         if not os.path.isfile(self.path):
-            self.skipTest("no fixtures")
+            self.skipTest("fixtures not found: set QZ_FIXTURES or place ../shared/fixtures beside the checkout")
         self.session = qz.qz_cls_odbc_access()
         try:
             self.assertEqual(self.session.connect(self.path, "", "", "|", ";", "=", ",", "&", ":"), self.path)
@@ -171,9 +182,12 @@ class TablesOnFixture(FixtureSession):
         self.assertIn("name=Table1;", session.get_tables())
         self.assertIn("name=MSysObjects;", session.get_tables("sys"))
         self.assertIn("name=", session.get_fields("Table1", ""))
-        self.assertEqual(session.get_fields("No such table", ""), "Tabela não encotrada !")
+        self.assertEqual(session.get_fields("No such table", pathlib.Path("/tmp/out.txt")), "Tabela não encotrada !")
         self.assertIsInstance(session.get_indexes("Table1"), str)
         self.assertIsInstance(session.get_relations(), str)
+
+    def test_a_path_object_opens_like_its_text(self):
+        self.assertEqual(qz.qz_cls_odbc_access().connect(pathlib.Path(self.path)), self.path)
 
     def test_a_shared_database_outlives_its_first_session(self):
         other = qz.qz_cls_odbc_access()

@@ -24,7 +24,8 @@ inline std::filesystem::path program_path() {
 }  // namespace qz::test
 
 // Skips the current test, visibly, when the fixtures are not at hand.
-#define QZ_REQUIRE_FIXTURES()                                                       \
-    do {                                                                            \
-        if (::qz::test::fixtures_folder().empty()) GTEST_SKIP() << "no fixtures";  \
+#define QZ_REQUIRE_FIXTURES()                                                                        \
+    do {                                                                                             \
+        if (::qz::test::fixtures_folder().empty())                                                   \
+            GTEST_SKIP() << "fixtures not found: set QZ_FIXTURES or place ../shared/fixtures beside the checkout"; \
     } while (0)

@@ -88,8 +88,9 @@ class CatalogQuerySource final : public query::SourceCatalog {
 std::vector<FieldModel> saved_query_fields(const std::shared_ptr<const Catalog>& catalog,
                                            const CatalogObject& query) {
     const CatalogQuerySource source(catalog);
-    return query::resolve_query_fields(query.name, catalog->query_rows(query.id), source,
-                                       catalog->compiled_queries());
+    return catalog->with_compiled_queries([&](query::CompiledQueries& compiled) {
+        return query::resolve_query_fields(query.name, catalog->query_rows(query.id), source, compiled);
+    });
 }
 
 }  // namespace qz::jet

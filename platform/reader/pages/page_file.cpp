@@ -128,6 +128,7 @@ PageFile::~PageFile() { ::close(descriptor_); }
 
 PageBytes PageFile::page(std::uint32_t number) const {
     if (number == 0) return header_;
+    const std::lock_guard lock(cache_mutex_);
     if (const auto found = cache_.find(number); found != cache_.end()) return found->second;
     if (number >= page_count_) throw_damaged(path_, "a page number lies past the end of the file");
     // The oldest page's buffer is read into again when nobody else holds it: no allocation per page read.

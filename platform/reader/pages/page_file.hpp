@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,7 +47,10 @@ class PageFile {
     // The plain bytes of page `number`; 3049 when the file has no such page. Page 0 comes unmasked.
     PageBytes page(std::uint32_t number) const;
     // Pages read from the file so far (cache hits not counted).
-    std::uint64_t pages_read() const { return pages_read_; }
+    std::uint64_t pages_read() const {
+        const std::lock_guard lock(cache_mutex_);
+        return pages_read_;
+    }
 
   private:
     void read_page(std::uint32_t number, std::vector<std::uint8_t>& into) const;
@@ -58,7 +62,9 @@ class PageFile {
     std::uint32_t page_count_ = 0;
     std::unique_ptr<crypto::PageDecoder> decoder_;
     PageBytes header_;
-    // A small bounded cache: catalog pages are visited several times by one listing.
+    // A small bounded cache: catalog pages are visited several times by one listing. Sessions on several
+    // threads may share the file, so the cache and the count are used under this lock.
+    mutable std::mutex cache_mutex_;
     mutable std::unordered_map<std::uint32_t, std::shared_ptr<std::vector<std::uint8_t>>> cache_;
     mutable std::deque<std::uint32_t> cache_order_;
     mutable std::uint64_t pages_read_ = 0;

@@ -81,6 +81,7 @@ std::int32_t Catalog::container_id(std::u16string_view name) const {
 }
 
 const std::vector<const CatalogObject*>& Catalog::index_order() const {
+    const std::lock_guard lock(lazy_mutex_);
     if (order_) return *order_;
     const auto by_name =
         std::find_if(objects_table_.logical_indexes.begin(), objects_table_.logical_indexes.end(),
@@ -163,6 +164,7 @@ std::optional<TableDefinition> Catalog::system_table(std::u16string_view name) c
 }
 
 void Catalog::load_complex_columns() const {
+    const std::lock_guard lock(lazy_mutex_);
     if (complex_) return;
     std::map<std::uint32_t, ComplexRow> rows;
     // Complex columns exist from ACE 12 on (format version 2).
@@ -242,6 +244,7 @@ std::vector<PropertyEntry> Catalog::multi_value_properties(std::uint32_t complex
 }
 
 const CatalogObject* Catalog::find_query(std::u16string_view name) const {
+    const std::lock_guard lock(lazy_mutex_);
     // Indexed once: compiling every query of a database looks each one up.
     if (!query_names_) {
         query_names_.emplace();
@@ -252,6 +255,7 @@ const CatalogObject* Catalog::find_query(std::u16string_view name) const {
 }
 
 const std::vector<query::QueryRow>& Catalog::query_rows(std::int32_t object_id) const {
+    const std::lock_guard lock(lazy_mutex_);
     if (!query_rows_) {
         const std::optional<TableDefinition> table = system_table(u"MSysQueries");
         query_rows_ = table ? read_query_rows(*file_, *table)
@@ -326,6 +330,7 @@ std::shared_ptr<const Catalog> Catalog::linked_catalog(const CatalogObject& link
     } else {
         throw Error(error_number::file_not_found, u"Could not find file '" + stored + u"'.");
     }
+    const std::lock_guard lock(lazy_mutex_);
     if (const auto identity = files::identity_of(chosen)) {
         if (const auto open = linked_.find(*identity); open != linked_.end()) return open->second;
     }
@@ -338,6 +343,7 @@ std::shared_ptr<const Catalog> Catalog::linked_catalog(const CatalogObject& link
 
 std::vector<files::FileIdentity> Catalog::files_read() const {
     std::vector<files::FileIdentity> read{file_->identity()};
+    const std::lock_guard lock(lazy_mutex_);
     for (const auto& [identity, linked] : linked_) {
         for (const files::FileIdentity& source : linked->files_read()) {
             if (std::find(read.begin(), read.end(), source) == read.end()) read.push_back(source);

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/files/file_identity.hpp"
 #include "platform/query/query_fields.hpp"
 #include "platform/reader/pages/page_file.hpp"
 #include "platform/reader/records/table_definition.hpp"
@@ -85,8 +87,13 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     // The MSysQueries rows of the query whose Id is `object_id`; those of every query are read at once, on
     // first use.
     const std::vector<query::QueryRow>& query_rows(std::int32_t object_id) const;
-    // The saved queries compiled so far against this catalog, which does not change while it is open.
-    query::CompiledQueries& compiled_queries() const { return compiled_queries_; }
+    // Runs `compile` on the saved queries compiled so far against this catalog, which does not change while it
+    // is open. Sessions on other threads may share the catalog, so compilations take turns.
+    template <class Compile>
+    auto with_compiled_queries(Compile compile) const {
+        const std::lock_guard lock(lazy_mutex_);
+        return compile(compiled_queries_);
+    }
 
   private:
     Catalog(std::unique_ptr<PageFile> file, int link_depth);
@@ -105,7 +112,9 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     int link_depth_;
     TableDefinition objects_table_;
     std::vector<CatalogObject> objects_;
-    // Built on first use.
+    // Built on first use, under this lock: sessions on several threads may share one catalog. Recursive,
+    // because filling one of them reads others.
+    mutable std::recursive_mutex lazy_mutex_;
     mutable std::optional<std::vector<const CatalogObject*>> order_;
     struct ComplexRow {
         std::int32_t type_object = 0;
