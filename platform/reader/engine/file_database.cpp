@@ -6,12 +6,11 @@
 #include "platform/reader/engine/catalog_query_source.hpp"
 #include "platform/reader/engine/field_model.hpp"
 #include "platform/reader/engine/indexed_collection.hpp"
+#include "platform/reader/records/column_type.hpp"
 #include "platform/reader/system_tables/name_match.hpp"
 
 namespace qz::jet {
 namespace {
-
-constexpr std::uint8_t complex_type = 0x12;  // file type code of attachment and multi-value columns
 
 // Table attribute bits the engine reports (port page, "Catalog values").
 constexpr std::uint32_t system_flags = 0x80000002;
@@ -91,7 +90,7 @@ struct TableReading {
         for (const auto& map : *properties) {
             if (!map.name.empty() && same_name(map.name, column.name)) found = map;
         }
-        if (column.type != complex_type) return found;
+        if (column.type != file_type::complex) return found;
         for (auto& entry : source.catalog->multi_value_properties(column.complex_id)) {
             if (!found) found = PropertyMap{column.name, {}};
             const bool present =

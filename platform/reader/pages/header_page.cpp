@@ -69,7 +69,8 @@ HeaderPage read_header_page(std::span<const std::uint8_t> page, const std::u16st
     if (protection.is_ace() && protection.has_encoding_key()) {
         if (page.size() < encryption_info_offset) crypto::throw_unrecognized_format(path);
         const std::size_t length = view.u16(encryption_info_length_offset);
-        if (length == 0 || length > page.size() - encryption_info_offset) crypto::throw_unrecognized_format(path);
+        if (length == 0 || length > page.size() - encryption_info_offset)
+            crypto::throw_unrecognized_format(path);
         protection.encryption_info = page.subspan(encryption_info_offset, length);
     }
     return header;

@@ -6,8 +6,10 @@
 #include <unordered_set>
 
 #include "platform/error.hpp"
+#include "platform/field_types.hpp"
 #include "platform/reader/pages/byte_view.hpp"
 #include "platform/reader/pages/damage.hpp"
+#include "platform/reader/records/column_type.hpp"
 #include "platform/reader/records/index_leaf_walk.hpp"
 #include "platform/reader/records/long_value.hpp"
 #include "platform/reader/records/table_scan.hpp"
@@ -30,15 +32,16 @@ ComplexColumn complex_kind_of(std::u16string_view type_table) {
         ComplexColumn column;
     };
     static constexpr Known known[] = {
-        {u"MSysComplexType_Attachment", {ComplexKind::attachment, 101}},
-        {u"MSysComplexType_UnsignedByte", {ComplexKind::multi_value, 102}},
-        {u"MSysComplexType_Short", {ComplexKind::multi_value, 103}},
-        {u"MSysComplexType_Long", {ComplexKind::multi_value, 104}},
-        {u"MSysComplexType_IEEESingle", {ComplexKind::multi_value, 105}},
-        {u"MSysComplexType_IEEEDouble", {ComplexKind::multi_value, 106}},
-        {u"MSysComplexType_GUID", {ComplexKind::multi_value, 107}},
-        {u"MSysComplexType_Decimal", {ComplexKind::multi_value, 108}},
-        {u"MSysComplexType_Text", {ComplexKind::multi_value, 109}},
+        {u"MSysComplexType_Attachment", {ComplexKind::attachment, engine::field_type::attachment}},
+        // A multi-value column's type is its flat table's (multi_value_type), whatever the type table says.
+        {u"MSysComplexType_UnsignedByte", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_Short", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_Long", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_IEEESingle", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_IEEEDouble", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_GUID", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_Decimal", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_Text", {ComplexKind::multi_value, 0}},
     };
     for (const auto& k : known) {
         if (type_table == k.name) return k.column;
@@ -203,23 +206,23 @@ std::int16_t Catalog::multi_value_type(std::int32_t flat_table) const {
     for (const auto& c : flat.columns) {
         if (c.name != u"Value") continue;
         switch (c.type) {
-            case 0x02:
-                return 102;
-            case 0x03:
-                return 103;
-            case 0x04:
-                return 104;
-            case 0x06:
-                return 105;
-            case 0x07:
-                return 106;
-            case 0x0F:
-                return 107;
-            case 0x10:
-                return 108;
-            case 0x0A:
-            case 0x0C:
-                return 109;
+            case file_type::byte:
+                return engine::field_type::complex_byte;
+            case file_type::integer:
+                return engine::field_type::complex_integer;
+            case file_type::long_integer:
+                return engine::field_type::complex_long;
+            case file_type::single:
+                return engine::field_type::complex_single;
+            case file_type::double_float:
+                return engine::field_type::complex_double;
+            case file_type::guid:
+                return engine::field_type::complex_guid;
+            case file_type::decimal:
+                return engine::field_type::complex_decimal;
+            case file_type::text:
+            case file_type::memo:
+                return engine::field_type::complex_text;
             default:
                 return 0;
         }

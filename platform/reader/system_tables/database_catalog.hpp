@@ -37,7 +37,7 @@ struct RelationshipModel {
 enum class ComplexKind { attachment, multi_value, version_history, unknown };
 struct ComplexColumn {
     ComplexKind kind = ComplexKind::unknown;
-    std::int16_t type = 0;        // the engine's type code, 101 to 109; 0 when unknown
+    std::int16_t type = 0;        // the engine's type code (field_type::attachment ...); 0 when unknown
     std::int32_t flat_table = 0;  // the id of the table holding the values
 };
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/reader/records/column_type.hpp"
 #include "platform/text/code_page.hpp"
 
 namespace qz::jet {
@@ -24,13 +25,6 @@ constexpr std::size_t record_header_length = 8;
 // 64 characters, so a blob holds at most that much name per record header; more is a blob made to multiply
 // memory far beyond the file's size.
 constexpr std::size_t name_characters_per_blob_byte = 64 / record_header_length;
-
-// Column type codes a property value can be stored as (7.1).
-namespace data_type {
-constexpr std::uint8_t boolean = 0x01, byte = 0x02, integer = 0x03, long_integer = 0x04, currency = 0x05,
-                       single = 0x06, double_float = 0x07, date_time = 0x08, binary = 0x09, text = 0x0A,
-                       memo = 0x0C, guid = 0x0F;
-}
 
 constexpr std::size_t guid_length = 16;
 constexpr double currency_scale = 10000.0;  // Currency counts ten-thousandths
@@ -170,37 +164,37 @@ private:
             value.require(value.size() >= length, "a property value is shorter than its type");
         };
         switch (entry.data_type) {
-            case data_type::boolean:
+            case file_type::boolean:
                 need(1);
                 return value.u8(0) != 0;
-            case data_type::byte:
+            case file_type::byte:
                 need(1);
                 return std::int64_t{value.u8(0)};
-            case data_type::integer:
+            case file_type::integer:
                 need(2);
                 return std::int64_t{value.i16(0)};
-            case data_type::long_integer:
+            case file_type::long_integer:
                 need(4);
                 return std::int64_t{value.i32(0)};
-            case data_type::currency:
+            case file_type::currency:
                 need(8);
                 return static_cast<double>(static_cast<std::int64_t>(value.u64(0))) / currency_scale;
-            case data_type::single:
+            case file_type::single:
                 need(4);
                 return static_cast<double>(std::bit_cast<float>(value.u32(0)));
-            case data_type::double_float:
+            case file_type::double_float:
                 need(8);
                 return value.f64(0);
-            case data_type::date_time:
+            case file_type::date_time:
                 need(8);
                 return engine::OleDate{value.f64(0)};
-            case data_type::text:
-            case data_type::memo:
+            case file_type::text:
+            case file_type::memo:
                 return value_text(value);
-            case data_type::guid:
+            case file_type::guid:
                 value.require(value.size() == guid_length, "a GUID property has the wrong length");
                 return guid_text(value);
-            case data_type::binary:
+            case file_type::binary:
                 if (value.size() == guid_length && is_guid_name(entry.name)) return guid_text(value);
                 return std::monostate{};
             default:
