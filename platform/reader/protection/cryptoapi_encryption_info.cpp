@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/text/utf16le.hpp"
+
 namespace qz::crypto {
 namespace {
 
@@ -34,10 +36,9 @@ constexpr std::uint32_t rc4_default_strong_key_bits = 128;
 
 // The provider name, UTF-16LE up to its terminator, reduced to ASCII lower case for the one test made on it.
 std::string lower_ascii_provider_name(std::span<const std::uint8_t> bytes) {
+    const std::u16string units = text::utf16le_to_utf16(bytes);
     std::string name;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const unsigned unit = bytes[i] | (static_cast<unsigned>(bytes[i + 1]) << 8);
-        if (unit == 0) break;
+    for (const char16_t unit : units.substr(0, units.find(u'\0'))) {
         const char ascii = unit < 0x80 ? static_cast<char>(unit) : '?';
         name.push_back(ascii >= 'A' && ascii <= 'Z' ? static_cast<char>(ascii - 'A' + 'a') : ascii);
     }

@@ -4,6 +4,7 @@
 #include "platform/reader/protection/cryptoapi_aes.hpp"
 #include "platform/reader/protection/cryptoapi_rc4.hpp"
 #include "platform/reader/protection/header_reader.hpp"
+#include "platform/text/utf16le.hpp"
 
 namespace qz::crypto {
 namespace {
@@ -16,14 +17,8 @@ constexpr std::uint16_t agile_minor = 4;
 constexpr std::uint16_t cryptoapi_minor = 2;
 
 Bytes utf16le_bytes(std::u16string_view password) {
-    password = password.substr(0, max_password_units);
-    Bytes bytes;
-    bytes.reserve(password.size() * 2);
-    for (const char16_t unit : password) {
-        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    return bytes;
+    const std::string bytes = text::utf16_to_utf16le(password.substr(0, max_password_units));
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ std::u16string read_tdef_name(const ByteView& definition, std::size_t& pos, bool
     pos += jet3 ? 1 : 2;
     const ByteView bytes = definition.sub(pos, length);
     pos += length;
-    return jet3 ? code_page_text(bytes.bytes(), code_page) : utf16le_text(bytes.bytes());
+    return plain_text(bytes.bytes(), jet3, code_page);
 }
 
 }  // namespace qz::jet

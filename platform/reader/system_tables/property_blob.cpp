@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/reader/records/column_type.hpp"
-#include "platform/text/code_page.hpp"
+#include "platform/reader/records/text_value.hpp"
 
 namespace qz::jet {
 namespace {
@@ -28,36 +28,6 @@ constexpr std::size_t name_characters_per_blob_byte = 64 / record_header_length;
 
 constexpr std::size_t guid_length = 16;
 constexpr double currency_scale = 10000.0;  // Currency counts ten-thousandths
-
-std::u16string utf16le(std::span<const std::uint8_t> bytes) {
-    std::u16string out;
-    out.reserve(bytes.size() / 2);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        out.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-    }
-    return out;
-}
-
-// Jet 4 "Unicode compression" (6.2): after FF FE, runs of one byte per character (high byte zero) alternate
-// with runs of UTF-16LE, each 0x00 byte switching; the text starts compressed.
-std::u16string uncompress_text(std::span<const std::uint8_t> bytes) {
-    std::u16string out;
-    bool compressed = true;
-    for (std::size_t i = 2; i < bytes.size();) {
-        if (bytes[i] == 0x00) {
-            compressed = !compressed;
-            ++i;
-        } else if (compressed) {
-            out.push_back(bytes[i]);
-            ++i;
-        } else {
-            if (i + 1 >= bytes.size()) break;  // a truncated pair ends the text
-            out.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-            i += 2;
-        }
-    }
-    return out;
-}
 
 bool is_guid_name(const std::u16string& name) {
     if (name.size() != 4) return false;
@@ -204,23 +174,13 @@ private:
 
     // Names are plain text: the code page in Jet 3, UTF-16LE (never compressed) in Jet 4 and ACE.
     std::u16string name_text(const ByteView& bytes) const {
-        if (jet3_) return code_page_text(bytes);
-        bytes.require(bytes.size() % 2 == 0, "a property name has an odd byte length");
-        return utf16le(bytes.bytes());
+        bytes.require(jet3_ || bytes.size() % 2 == 0, "a property name has an odd byte length");
+        return plain_text(bytes.bytes(), jet3_, code_page_);
     }
 
     // Text values may be compressed in Jet 4 and ACE; a stray last byte of UTF-16 is dropped.
     std::u16string value_text(const ByteView& bytes) const {
-        if (jet3_) return code_page_text(bytes);
-        const std::span<const std::uint8_t> raw = bytes.bytes();
-        if (raw.size() >= 2 && raw[0] == 0xFF && raw[1] == 0xFE) return uncompress_text(raw);
-        return utf16le(raw);
-    }
-
-    std::u16string code_page_text(const ByteView& bytes) const {
-        const std::span<const std::uint8_t> raw = bytes.bytes();
-        return text::windows_code_page_to_utf16(
-            std::string_view(reinterpret_cast<const char*>(raw.data()), raw.size()), code_page_);
+        return text_value(bytes.bytes(), jet3_, code_page_);
     }
 
     ByteView blob_;
