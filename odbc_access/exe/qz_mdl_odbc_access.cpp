@@ -2,12 +2,12 @@
 
 #include <memory>
 
+#include "catalog/session/default_engine.hpp"
 #include "odbc_access/exe/command_line.hpp"
 #include "odbc_access/exe/front_end.hpp"
 #include "platform/files/program_folder.hpp"
-#include "platform/reader/engine/access_file_engine.hpp"
 
 int main(int argc, char** argv) {
     return qz::front_end::run_request(qz::front_end::command_text(argc, argv), qz::files::program_folder(),
-                                      std::make_shared<qz::jet::AccessFileEngine>());
+                                      qz::default_engine());
 }
