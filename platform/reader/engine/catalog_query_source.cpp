@@ -25,7 +25,7 @@ class CatalogQuerySource final : public query::SourceCatalog {
         // Read once per table: a query may name the same table many times.
         auto cached = fields_.find(*found);
         if (cached == fields_.end()) {
-            TableReading reading(catalog_->source_of(**found));
+            TableReading reading(catalog_->definition_location(**found));
             std::vector<FieldModel> fields;
             for (const ColumnDescriptor* column : listed_columns(reading.definition))
                 fields.push_back(reading.field(*column));

@@ -93,24 +93,24 @@ class FileTableDef final : public engine::TableDef {
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
         auto reading = this->reading();
         auto columns = listed_columns(reading->definition);
-        const std::u16string& path = reading->source.catalog->file().path();
+        const std::u16string& path = reading->location.catalog->file().path();
         return std::make_unique<IndexedCollection<engine::Field>>(
             columns.size(),
             [reading, columns](std::size_t i) {
                 return std::make_unique<FileField>(reading->field(*columns[i]), u"",
-                                                   reading->source.catalog->file().path());
+                                                   reading->location.catalog->file().path());
             },
             path);
     }
     std::unique_ptr<engine::Collection<engine::Index>> Indexes() const override {
         auto reading = this->reading();
         auto indexes = listed_indexes(reading->definition);
-        const std::u16string& path = reading->source.catalog->file().path();
+        const std::u16string& path = reading->location.catalog->file().path();
         return std::make_unique<IndexedCollection<engine::Index>>(
             indexes.size(),
             [reading, indexes](std::size_t i) {
                 return std::make_unique<FileIndex>(
-                    index_model(reading->source.catalog->file(), reading->definition, *indexes[i]));
+                    index_model(reading->location.catalog->file(), reading->definition, *indexes[i]));
             },
             path);
     }
@@ -119,7 +119,7 @@ class FileTableDef final : public engine::TableDef {
     // The definition is parsed once for this object: a listing asks for its fields and its indexes in turn,
     // and a field's properties are read only when a field is fetched.
     std::shared_ptr<TableReading> reading() const {
-        if (!reading_) reading_ = std::make_shared<TableReading>(catalog_->source_of(*object_));
+        if (!reading_) reading_ = std::make_shared<TableReading>(catalog_->definition_location(*object_));
         return reading_;
     }
 

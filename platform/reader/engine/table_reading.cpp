@@ -7,17 +7,17 @@
 
 namespace qz::jet {
 
-TableReading::TableReading(TableSource from)
-    : source(std::move(from)), definition(source.catalog->definition(source)) {}
+TableReading::TableReading(DefinitionLocation from)
+    : location(std::move(from)), definition(location.catalog->definition(location)) {}
 
 std::optional<PropertyMap> TableReading::column_properties(const ColumnDescriptor& column) {
-    if (!properties) properties = source.catalog->properties(*source.object);
+    if (!properties) properties = location.catalog->properties(*location.object);
     std::optional<PropertyMap> found;
     for (const auto& map : *properties) {
         if (!map.name.empty() && same_name(map.name, column.name)) found = map;
     }
     if (column.type != file_type::complex) return found;
-    for (auto& entry : source.catalog->multi_value_properties(column.complex_id)) {
+    for (auto& entry : location.catalog->multi_value_properties(column.complex_id)) {
         if (!found) found = PropertyMap{column.name, {}};
         const bool present =
             std::any_of(found->entries.begin(), found->entries.end(),
@@ -29,7 +29,7 @@ std::optional<PropertyMap> TableReading::column_properties(const ColumnDescripto
 
 FieldModel TableReading::field(const ColumnDescriptor& column) {
     const std::optional<PropertyMap> found = column_properties(column);
-    return field_model(*source.catalog, column, found ? &*found : nullptr);
+    return field_model(*location.catalog, column, found ? &*found : nullptr);
 }
 
 }  // namespace qz::jet

@@ -11,11 +11,11 @@
 namespace qz::jet {
 
 struct TableReading {
-    TableSource source;
+    DefinitionLocation location;
     TableDefinition definition;
     std::optional<std::vector<PropertyMap>> properties;
 
-    explicit TableReading(TableSource from);
+    explicit TableReading(DefinitionLocation from);
 
     // The column's stored properties; a multi-value column adds those of its flat table's value column.
     std::optional<PropertyMap> column_properties(const ColumnDescriptor& column);

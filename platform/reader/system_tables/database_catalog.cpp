@@ -95,14 +95,14 @@ const std::vector<const CatalogObject*>& Catalog::index_order() const {
         current = file_->page(number);
         return *current;
     };
-    const std::vector<RowPointer> pointers =
+    const std::vector<RowAddress> pointers =
         walk_index_leaves(pages, root, file_->format().jet3, file_->path(), file_->page_count());
 
     std::unordered_map<std::uint64_t, const CatalogObject*> by_slot;
     for (const auto& o : objects_) by_slot.emplace(slot_key(o.slot.page, o.slot.row), &o);
     std::vector<const CatalogObject*> order;
     order.reserve(objects_.size());
-    for (const RowPointer& p : pointers) {
+    for (const RowAddress& p : pointers) {
         const auto found = by_slot.find(slot_key(p.page, p.row));
         if (found == by_slot.end())
             throw_damaged(file_->path(), "the catalog index names a row that does not exist");
@@ -336,7 +336,7 @@ std::shared_ptr<const Catalog> Catalog::linked_catalog(const CatalogObject& link
     return catalog;
 }
 
-TableSource Catalog::source_of(const CatalogObject& table) const {
+DefinitionLocation Catalog::definition_location(const CatalogObject& table) const {
     const auto page = static_cast<std::uint32_t>(table.id) & table_page_mask;
     if (table.type == object_type::local_table) return {shared_from_this(), &table, page};
     if (table.type == object_type::odbc_table) {
@@ -347,18 +347,18 @@ TableSource Catalog::source_of(const CatalogObject& table) const {
         throw Error(error_number::odbc_connection_failed,
                     u"ODBC--connection to '" + odbc_source_name(table) + u"' failed.");
     }
-    const std::shared_ptr<const Catalog> source = linked_catalog(table);
+    const std::shared_ptr<const Catalog> linked = linked_catalog(table);
     const std::u16string& wanted = table.foreign_name.empty() ? table.name : table.foreign_name;
-    const CatalogObject* target = source->find_table(wanted);
+    const CatalogObject* target = linked->find_table(wanted);
     if (target == nullptr) {
         throw Error(object_not_found,
-                    u"Could not find the object '" + wanted + u"' in '" + source->file().path() + u"'.");
+                    u"Could not find the object '" + wanted + u"' in '" + linked->file().path() + u"'.");
     }
-    return source->source_of(*target);
+    return linked->definition_location(*target);
 }
 
-TableDefinition Catalog::definition(const TableSource& source) const {
-    return read_table_definition(source.catalog->file(), source.definition_page);
+TableDefinition Catalog::definition(const DefinitionLocation& location) const {
+    return read_table_definition(location.catalog->file(), location.definition_page);
 }
 
 std::vector<PropertyMap> Catalog::properties(const CatalogObject& object) const {

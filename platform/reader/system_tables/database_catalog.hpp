@@ -44,7 +44,7 @@ struct ComplexColumn {
 class Catalog;
 
 // Where a table's columns, indexes and properties are read: a catalog row in some (possibly other) file.
-struct TableSource {
+struct DefinitionLocation {
     std::shared_ptr<const Catalog> catalog;
     const CatalogObject* object = nullptr;
     std::uint32_t definition_page = 0;
@@ -68,8 +68,8 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
 
     // The file and row holding the definition of `table`; 3024 for a missing link source, 3151 for an ODBC
     // link without a cached definition.
-    TableSource source_of(const CatalogObject& table) const;
-    TableDefinition definition(const TableSource& source) const;
+    DefinitionLocation definition_location(const CatalogObject& table) const;
+    TableDefinition definition(const DefinitionLocation& location) const;
     // The property maps of an object's LvProp; empty when it has none.
     std::vector<PropertyMap> properties(const CatalogObject& object) const;
     // What the complex column `complex_id` holds.
