@@ -26,8 +26,8 @@ Bytes utf16le_bytes(std::u16string_view password) {
 std::unique_ptr<PageDecoder> open_office_encryption(const ProtectionFields& fields, std::u16string_view password,
                                                     const std::u16string& path) {
     HeaderReader info(fields.encryption_info, path);
-    const std::uint16_t major = info.u16();
-    const std::uint16_t minor = info.u16();
+    const std::uint16_t major = info.next_u16();
+    const std::uint16_t minor = info.next_u16();
     const Bytes password_bytes = utf16le_bytes(password);
 
     if (major == agile_major && minor == agile_minor) {
@@ -35,7 +35,8 @@ std::unique_ptr<PageDecoder> open_office_encryption(const ProtectionFields& fiel
     }
     // 2.2, 3.2 and 4.2 are the CryptoAPI schemes; x.3 (an external provider), 1.1 (the RC4 of binary Office
     // documents, which no Access version is known to write) and anything else are not supported.
-    info.require(major >= 2 && major <= 4 && minor == cryptoapi_minor);
+    info.require(major >= 2 && major <= 4 && minor == cryptoapi_minor,
+                 "the EncryptionInfo version is unknown");
     const CryptoApiEncryptionInfo cryptoapi = read_cryptoapi_encryption_info(info);
     if (cryptoapi.scheme == CryptoApiScheme::rc4) return open_cryptoapi_rc4(cryptoapi, password_bytes, fields.encoding_key);
     return open_cryptoapi_aes(cryptoapi, password_bytes, fields.encoding_key);
