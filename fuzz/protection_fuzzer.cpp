@@ -1,7 +1,8 @@
 // Page 0 of a database file as stored, and a password: the protection header is read as the page reader
-// reads it when it opens a file (header mask removed, then open_protection), and a decoder it returns is run
-// over a page. Input: the password in UTF-8, a NUL byte, then the stored page 0; the page is cut or padded
-// with zero bytes to the page size its version byte gives, since the reader always hands over a whole page.
+// reads it when it opens a file (header mask removed, the header page decoded, then open_protection), and a
+// decoder it returns is run over a page. Input: the password in UTF-8, a NUL byte, then the stored page 0;
+// the page is cut or padded with zero bytes to the page size its version byte gives, since the reader always
+// hands over a whole page.
 
 #include <algorithm>
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 #include "fuzz_input.hpp"
 #include "platform/error.hpp"
+#include "platform/reader/pages/header_page.hpp"
 #include "platform/reader/protection/header_mask.hpp"
 #include "platform/reader/protection/page_decoder.hpp"
 #include "text/utf8_methods.hpp"
@@ -37,7 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qz::crypto::remove_header_mask(page, jet3);
 
     try {
-        const std::unique_ptr<qz::crypto::PageDecoder> decoder = qz::crypto::open_protection(page, password, database_path);
+        const qz::jet::HeaderPage header = qz::jet::read_header_page(page, database_path);
+        const std::unique_ptr<qz::crypto::PageDecoder> decoder =
+            qz::crypto::open_protection(header.protection, password, database_path);
         if (decoder != nullptr) {
             // The header bytes stand in for a later page; a decoder must take any content and page number.
             decoder->decode(1, page);

@@ -45,17 +45,23 @@ inline constexpr std::int16_t complex_text = 109;
 constexpr std::int32_t fixed_size(std::int16_t type) {
     switch (type) {
         case boolean:
-        case byte: return 1;
-        case integer: return 2;
+        case byte:
+            return 1;
+        case integer:
+            return 2;
         case long_integer:
-        case single: return 4;
+        case single:
+            return 4;
         case currency:
         case double_float:
         case date:
-        case big_int: return 8;
+        case big_int:
+            return 8;
         case guid:
-        case decimal: return 16;
-        default: return 0;
+        case decimal:
+            return 16;
+        default:
+            return 0;
     }
 }
 

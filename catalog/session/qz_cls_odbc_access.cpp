@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "catalog/session/default_engine.hpp"
 #include "catalog/session/qz_cls_regedit.hpp"
 #include "platform/error.hpp"
 #include "platform/files/file_identity.hpp"
 #include "platform/files/native_path.hpp"
-#include "platform/reader/engine/access_file_engine.hpp"
 
 namespace qz {
 namespace {
@@ -19,7 +19,7 @@ bool is_file_path(std::u16string_view data_source) {
 
 }  // namespace
 
-qz_cls_odbc_access::qz_cls_odbc_access() : qz_cls_odbc_access(std::make_shared<jet::AccessFileEngine>()) {}
+qz_cls_odbc_access::qz_cls_odbc_access() : qz_cls_odbc_access(default_engine()) {}
 
 qz_cls_odbc_access::qz_cls_odbc_access(std::shared_ptr<engine::DBEngine> engine)
     : engine_(std::move(engine)) {}

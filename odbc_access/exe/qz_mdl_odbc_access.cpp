@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <memory>
 
+#include "catalog/session/default_engine.hpp"
 #include "odbc_access/exe/command_line.hpp"
 #include "odbc_access/exe/front_end.hpp"
 #include "platform/files/program_folder.hpp"
-#include "platform/reader/engine/access_file_engine.hpp"
 
 namespace {
 
@@ -30,5 +30,5 @@ int main(int argc, char** argv) {
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     return qz::front_end::run_request(text, qz::files::program_folder(),
-                                      std::make_shared<qz::jet::AccessFileEngine>());
+                                      qz::default_engine());
 }

@@ -163,21 +163,8 @@ ValueType argument_or_none(const std::vector<ValueType>& arguments, std::size_t 
 }  // namespace
 
 ValueType computed(std::int16_t type) {
-    switch (type) {
-        case boolean:
-        case byte: return {type, 1};
-        case integer: return {type, 2};
-        case long_integer:
-        case single: return {type, 4};
-        case currency:
-        case double_float:
-        case date:
-        case big_int: return {type, 8};
-        case guid:
-        case decimal: return {type, 16};
-        case text: return {type, 255};
-        default: return {type, 0};
-    }
+    // A computed Text column is as wide as the longest text; Memo and the binary types report no size.
+    return {type, type == text ? 255 : fixed_size(type)};
 }
 
 bool is_variable_length(std::int16_t type) {

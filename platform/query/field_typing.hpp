@@ -7,26 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/field_types.hpp"
+
 namespace qz::query {
 
-// Field type codes as the engine reports them.
+// Field type codes as the engine reports them, and the type of a value that has none yet.
 namespace field_type {
+using namespace engine::field_type;
 inline constexpr std::int16_t none = 0;  // the type of Null: takes the other operand's type
-inline constexpr std::int16_t boolean = 1;
-inline constexpr std::int16_t byte = 2;
-inline constexpr std::int16_t integer = 3;
-inline constexpr std::int16_t long_integer = 4;
-inline constexpr std::int16_t currency = 5;
-inline constexpr std::int16_t single = 6;
-inline constexpr std::int16_t double_float = 7;
-inline constexpr std::int16_t date = 8;
-inline constexpr std::int16_t binary = 9;
-inline constexpr std::int16_t text = 10;
-inline constexpr std::int16_t long_binary = 11;
-inline constexpr std::int16_t memo = 12;
-inline constexpr std::int16_t guid = 15;
-inline constexpr std::int16_t big_int = 16;
-inline constexpr std::int16_t decimal = 20;
 }  // namespace field_type
 
 struct ValueType {

@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "platform/error.hpp"
+#include "platform/text/utf16le.hpp"
 
 namespace qz::text {
 namespace {
@@ -55,27 +56,8 @@ private:
     iconv_t cd_;
 };
 
-std::u16string from_utf16le_bytes(const std::string& bytes) {
-    std::u16string text(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                        (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-    }
-    return text;
-}
-
-std::string to_utf16le_bytes(std::u16string_view text) {
-    std::string bytes(text.size() * 2, '\0');
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
-        bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
-    }
-    return bytes;
-}
-
 void append_unit(std::string& utf16le, char16_t unit) {
-    utf16le.push_back(static_cast<char>(unit & 0xFF));
-    utf16le.push_back(static_cast<char>(unit >> 8));
+    utf16le += utf16_to_utf16le(std::u16string_view(&unit, 1));
 }
 
 void require(const Converter& converter) {
@@ -93,7 +75,7 @@ bool is_cp1252_gap(unsigned value) {
 // C1 control character of its value where Windows-1252 leaves it undefined.
 std::u16string decode_with(Converter& converter, std::string_view bytes, bool gaps_are_c1) {
     require(converter);
-    return from_utf16le_bytes(converter.run(bytes, [gaps_are_c1](std::string_view rest, std::string& out) {
+    return utf16le_to_utf16(converter.run(bytes, [gaps_are_c1](std::string_view rest, std::string& out) {
         const auto byte = static_cast<unsigned char>(rest.front());
         append_unit(out, gaps_are_c1 && is_cp1252_gap(byte) ? static_cast<char16_t>(byte) : u'\uFFFD');
         return std::size_t{1};
@@ -118,7 +100,7 @@ std::u16string utf8_to_utf16(std::string_view bytes) {
     if (is_ascii(bytes)) return widen_ascii(bytes);
     Converter converter("UTF-16LE", "UTF-8");
     require(converter);
-    return from_utf16le_bytes(converter.run(bytes, [](std::string_view, std::string& out) {
+    return utf16le_to_utf16(converter.run(bytes, [](std::string_view, std::string& out) {
         append_unit(out, u'\uFFFD');
         return std::size_t{1};
     }));
@@ -128,7 +110,7 @@ std::string utf16_to_utf8(std::u16string_view text) {
     if (is_ascii(text)) return std::string(text.begin(), text.end());
     Converter converter("UTF-8", "UTF-16LE");
     require(converter);
-    return converter.run(to_utf16le_bytes(text), [](std::string_view, std::string& out) {
+    return converter.run(utf16_to_utf16le(text), [](std::string_view, std::string& out) {
         out += "\xEF\xBF\xBD";
         return std::size_t{2};
     });
@@ -143,7 +125,7 @@ std::u16string cp1252_to_utf16(std::string_view bytes) {
 std::string utf16_to_cp1252(std::u16string_view text) {
     Converter converter("CP1252", "UTF-16LE");
     require(converter);
-    return converter.run(to_utf16le_bytes(text), [](std::string_view rest, std::string& out) {
+    return converter.run(utf16_to_utf16le(text), [](std::string_view rest, std::string& out) {
         const unsigned unit = static_cast<unsigned char>(rest[0]) | (static_cast<unsigned>(static_cast<unsigned char>(rest[1])) << 8);
         out.push_back(is_cp1252_gap(unit) ? static_cast<char>(unit) : '?');
         // A whole surrogate pair is one character and gets one '?'.

@@ -18,6 +18,7 @@ namespace qz::crypto {
 namespace {
 
 using test::FixturePages;
+using test::open_header_protection;
 using Page = std::vector<std::uint8_t>;
 
 constexpr std::size_t info_length_offset = 0x299;
@@ -37,7 +38,7 @@ std::uint32_t get_u32(const Page& page, std::size_t at) {
 // The error number open_protection raises, or 0 when it opens.
 int open_error(const Page& header, std::u16string_view password, const std::u16string& path = u"/db/file.accdb") {
     try {
-        open_protection(header, password, path);
+        open_header_protection(header, password, path);
         return 0;
     } catch (const Error& error) {
         return error.number();
@@ -198,14 +199,14 @@ TEST(ProtectionErrors, NeverShowThePasswordAndNameThePathForUnknownSchemes) {
     Page header = FixturePages(rc4_fixture).header_page();
     const std::u16string secret = u"Zebra-Secret-77";
     try {
-        open_protection(header, secret, u"/data/db.accdb");
+        open_header_protection(header, secret, u"/data/db.accdb");
         FAIL() << "opened with a wrong password";
     } catch (const Error& error) {
         EXPECT_EQ(error.description(), u"Not a valid password.");
     }
     put_u16(header, info_offset, 9);
     try {
-        open_protection(header, secret, u"/data/db.accdb");
+        open_header_protection(header, secret, u"/data/db.accdb");
         FAIL() << "opened an unknown scheme";
     } catch (const Error& error) {
         EXPECT_EQ(error.number(), 3343);

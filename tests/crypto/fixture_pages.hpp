@@ -6,11 +6,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "platform/reader/pages/header_page.hpp"
 #include "platform/reader/protection/header_mask.hpp"
+#include "platform/reader/protection/page_decoder.hpp"
 #include "support/fixtures.hpp"
 
 namespace qz::test {
@@ -25,7 +28,7 @@ public:
     std::size_t page_count() const { return bytes_.size() / page_size(); }
     std::u16string path() const { return path_.u16string(); }
 
-    // Page 0 with its fixed header mask removed, as the page reader hands it to open_protection.
+    // Page 0 with its fixed header mask removed, as the page reader decodes it.
     std::vector<std::uint8_t> header_page() const {
         std::vector<std::uint8_t> page = stored_page(0);
         crypto::remove_header_mask(page, jet3());
@@ -45,5 +48,12 @@ private:
     std::filesystem::path path_;
     std::vector<std::uint8_t> bytes_;
 };
+
+// The protection of a file with this header page (mask removed), opened as the page reader opens it.
+inline std::unique_ptr<crypto::PageDecoder> open_header_protection(std::span<const std::uint8_t> header_page,
+                                                                  std::u16string_view password,
+                                                                  const std::u16string& path) {
+    return crypto::open_protection(jet::read_header_page(header_page, path).protection, password, path);
+}
 
 }  // namespace qz::test

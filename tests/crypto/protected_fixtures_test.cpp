@@ -16,6 +16,7 @@ namespace qz::crypto {
 namespace {
 
 using test::FixturePages;
+using test::open_header_protection;
 
 enum class Pages { plain, decoded };
 
@@ -96,7 +97,7 @@ TEST_P(ProtectedFixtureTest, RightPasswordDecodesEveryWrittenPageToAKnownPageTyp
     const ProtectedFixture& fixture = GetParam();
     const FixturePages file(fixture.path);
     ASSERT_GT(file.page_count(), 3u);
-    const std::unique_ptr<PageDecoder> decoder = open_protection(file.header_page(), fixture.password, file.path());
+    const std::unique_ptr<PageDecoder> decoder = open_header_protection(file.header_page(), fixture.password, file.path());
     ASSERT_EQ(decoder != nullptr, fixture.pages == Pages::decoded);
 
     std::vector<std::uint32_t> unknown_pages;
@@ -115,7 +116,7 @@ TEST_P(ProtectedFixtureTest, CatalogDefinitionDecodesWhollyAndMatchesTheUnprotec
     const ProtectedFixture& fixture = GetParam();
     const FixturePages file(fixture.path);
     const FixturePages twin(fixture.twin);
-    const std::unique_ptr<PageDecoder> decoder = open_protection(file.header_page(), fixture.password, file.path());
+    const std::unique_ptr<PageDecoder> decoder = open_header_protection(file.header_page(), fixture.password, file.path());
 
     if (fixture.pages == Pages::decoded) {
         const std::vector<std::uint8_t> stored = file.stored_page(2);
@@ -140,7 +141,7 @@ TEST_P(PasswordFixtureTest, WrongEmptyOrOtherCasePasswordIsRefusedWith3031) {
     if (other_letter_case(fixture.password) != fixture.password) wrong.push_back(other_letter_case(fixture.password));
     for (const std::u16string& password : wrong) {
         try {
-            open_protection(file.header_page(), password, file.path());
+            open_header_protection(file.header_page(), password, file.path());
             ADD_FAILURE() << "a wrong password opened the file";
         } catch (const Error& error) {
             EXPECT_EQ(error.number(), 3031);
@@ -159,7 +160,7 @@ TEST_P(UnprotectedFixtureTest, AnyPasswordOpensAFileWithoutOne) {
     QZ_REQUIRE_FIXTURES();
     const FixturePages file(GetParam());
     for (const std::u16string_view password : {u"", u"password", u"Test123"}) {
-        EXPECT_EQ(open_protection(file.header_page(), password, file.path()), nullptr);
+        EXPECT_EQ(open_header_protection(file.header_page(), password, file.path()), nullptr);
     }
 }
 
@@ -173,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, UnprotectedFixtureTest,
 TEST(EncodedJetFixture, OpensWithAnyPasswordBecauseEncodingNeedsNone) {
     QZ_REQUIRE_FIXTURES();
     const FixturePages file("jackcess-encrypt/db-enc.mdb");
-    EXPECT_NE(open_protection(file.header_page(), u"whatever", file.path()), nullptr);
+    EXPECT_NE(open_header_protection(file.header_page(), u"whatever", file.path()), nullptr);
 }
 
 }  // namespace

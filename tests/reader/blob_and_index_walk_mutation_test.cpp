@@ -81,11 +81,11 @@ TEST_P(BlobMutations, MutatedPropertyBlobsGiveMapsOr3049) {
     EXPECT_GT(outcomes.damaged, 0u);
 }
 
-TEST_P(IndexPageMutations, MutatedIndexPagesGiveRowPointersOr3049) {
+TEST_P(IndexPageMutations, MutatedIndexPagesGiveRowAddressesOr3049) {
     QZ_REQUIRE_FIXTURES();
     test::FixtureFile file(test::fixtures_folder() / GetParam());
     const std::uint32_t root = file.parent_id_name_root();
-    const std::vector<RowPointer> expected =
+    const std::vector<RowAddress> expected =
         walk_index_leaves(file.source(), root, file.jet3(), file.path(), file.page_count());
     // The pages of MSysObjects' indexes (index page types 0x03 and 0x04 owned by its definition, page 2).
     std::vector<std::uint32_t> index_pages;

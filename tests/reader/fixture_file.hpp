@@ -74,8 +74,8 @@ public:
 
     // MSysObjects' live row slots in the order of a table scan: its data pages in page order, then slot
     // order. Slots holding an overflow stub count; deleted slots (also overflow targets) do not.
-    std::vector<jet::RowPointer> msysobjects_slots() const {
-        std::vector<jet::RowPointer> slots;
+    std::vector<jet::RowAddress> msysobjects_slots() const {
+        std::vector<jet::RowAddress> slots;
         for (std::uint32_t p = 1; p < page_count_; ++p) {
             const jet::ByteView pg(page(p), path_);
             if (pg.u8(0) != 0x01 || pg.u8(1) != 0x01 || pg.u32(4) != 2) continue;

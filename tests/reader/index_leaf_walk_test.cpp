@@ -99,14 +99,14 @@ MemoryPages two_level_tree(const Layout& l) {
     return tree;
 }
 
-std::vector<RowPointer> walk(const MemoryPages& pages, std::uint32_t root, const Layout& l) {
+std::vector<RowAddress> walk(const MemoryPages& pages, std::uint32_t root, const Layout& l) {
     return walk_index_leaves(pages.source(), root, l.jet3, pages.path, 1000);
 }
 
 class IndexLeafWalkLayouts : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(IndexLeafWalkLayouts, DescendsByTheFirstEntryAndReachesTheTailLeafThroughTheChain) {
-    const std::vector<RowPointer> expected{{40, 1}, {40, 2}, {40, 3}, {41, 0}, {41, 1}};
+    const std::vector<RowAddress> expected{{40, 1}, {40, 2}, {40, 3}, {41, 0}, {41, 1}};
     EXPECT_EQ(walk(two_level_tree(GetParam()), 10, GetParam()), expected);
 }
 
@@ -116,7 +116,7 @@ TEST_P(IndexLeafWalkLayouts, PrefixCoveringPartOfTheRowPointerIsRebuiltFromTheFi
     MemoryPages pages;
     pages.pages[5] =
         index_page(GetParam(), {.prefix = 4, .stored = {leaf_entry({1, 2}, 0x0102, 7), Bytes{0x03, 9}}});
-    const std::vector<RowPointer> expected{{0x0102, 7}, {0x0103, 9}};
+    const std::vector<RowAddress> expected{{0x0102, 7}, {0x0103, 9}};
     EXPECT_EQ(walk(pages, 5, GetParam()), expected);
 }
 
@@ -219,9 +219,9 @@ TEST(IndexLeafWalkFixtures, ParentIdNameWalkMatchesTheFactsOrderInEveryFixture) 
     for (const test::FixtureFacts& fixture : test::unencrypted_fixtures(test::fixtures_folder())) {
         SCOPED_TRACE(fixture.file.string());
         const test::FixtureFile file(fixture.file);
-        const std::vector<RowPointer> walked = walk_index_leaves(file.source(), file.parent_id_name_root(),
+        const std::vector<RowAddress> walked = walk_index_leaves(file.source(), file.parent_id_name_root(),
                                                                  file.jet3(), file.path(), file.page_count());
-        const std::vector<RowPointer> slots = file.msysobjects_slots();
+        const std::vector<RowAddress> slots = file.msysobjects_slots();
         const test::Json& rows = fixture.facts["msysObjects"];
         ASSERT_EQ(walked.size(), rows.items.size());
         ASSERT_EQ(slots.size(), rows.items.size());
@@ -233,7 +233,7 @@ TEST(IndexLeafWalkFixtures, ParentIdNameWalkMatchesTheFactsOrderInEveryFixture) 
             name_of_slot[{slots[i].page, slots[i].row}] = rows.items[i]["Name"].text;
         }
         std::vector<std::string> walked_names, expected_names;
-        for (const RowPointer& pointer : walked) {
+        for (const RowAddress& pointer : walked) {
             const auto found = name_of_slot.find({pointer.page, pointer.row});
             ASSERT_NE(found, name_of_slot.end())
                 << "pointer to page " << pointer.page << " row " << int{pointer.row};

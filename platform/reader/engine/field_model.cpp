@@ -2,17 +2,15 @@
 
 #include <algorithm>
 
+#include "platform/field_types.hpp"
 #include "platform/reader/pages/damage.hpp"
+#include "platform/reader/records/column_type.hpp"
 #include "platform/reader/system_tables/name_match.hpp"
 
 namespace qz::jet {
 namespace {
 
-// File type codes (reference 7.1).
-namespace file_type {
-constexpr std::uint8_t long_integer = 0x04, text = 0x0A, ole = 0x0B, memo = 0x0C, decimal = 0x10,
-                       fixed_binary = 0x11, complex = 0x12, big_int = 0x13, date_extended = 0x14;
-}
+namespace field_type = engine::field_type;
 
 // Column flags (reference 3.6).
 constexpr std::uint8_t auto_number_flag = 0x04;
@@ -32,38 +30,15 @@ constexpr std::uint8_t unique_flag = 0x01, ignore_nulls_flag = 0x02, required_fl
 std::int16_t engine_type(std::uint8_t file_code) {
     switch (file_code) {
         case file_type::decimal:
-            return 20;
+            return field_type::decimal;
         case file_type::fixed_binary:
-            return 9;
+            return field_type::binary;
         case file_type::big_int:
-            return 16;
+            return field_type::big_int;
         case file_type::date_extended:
-            return 26;
+            return field_type::extended_date_time;
         default:
             return file_code;
-    }
-}
-
-std::int32_t fixed_size(std::int16_t type) {
-    switch (type) {
-        case 1:
-        case 2:
-            return 1;
-        case 3:
-            return 2;
-        case 4:
-        case 6:
-            return 4;
-        case 5:
-        case 7:
-        case 8:
-        case 16:
-            return 8;
-        case 15:
-        case 20:
-            return 16;
-        default:
-            return -1;
     }
 }
 
@@ -125,7 +100,8 @@ FieldModel field_model(const Catalog& catalog, const ColumnDescriptor& column,
         f.type = engine_type(file_code);
     }
 
-    if (const std::int32_t fixed = fixed_size(f.type); fixed >= 0 && file_code != file_type::complex) {
+    if (const std::int32_t fixed = field_type::fixed_size(f.type);
+        fixed > 0 && file_code != file_type::complex) {
         f.size = fixed;
     } else if (file_code == file_type::text) {
         std::int32_t bytes = column.length;
@@ -144,7 +120,7 @@ FieldModel field_model(const Catalog& catalog, const ColumnDescriptor& column,
     if (column.type == file_type::memo && (column.flags & hyperlink_flag) != 0)
         f.attributes |= hyperlink_field;
 
-    const bool textual = f.type == 10 || f.type == 12;
+    const bool textual = f.type == field_type::text || f.type == field_type::memo;
     f.collating_order =
         textual && column.sort_order != 0 ? column.sort_order : catalog.file().format().sort_order;
 

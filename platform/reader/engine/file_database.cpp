@@ -1,17 +1,14 @@
 #include "platform/reader/engine/file_database.hpp"
 
-#include <algorithm>
-#include <optional>
+#include <memory>
 
 #include "platform/reader/engine/catalog_query_source.hpp"
 #include "platform/reader/engine/field_model.hpp"
 #include "platform/reader/engine/indexed_collection.hpp"
-#include "platform/reader/system_tables/name_match.hpp"
+#include "platform/reader/engine/table_reading.hpp"
 
 namespace qz::jet {
 namespace {
-
-constexpr std::uint8_t complex_type = 0x12;  // file type code of attachment and multi-value columns
 
 // Table attribute bits the engine reports (port page, "Catalog values").
 constexpr std::uint32_t system_flags = 0x80000002;
@@ -74,35 +71,6 @@ class FileIndex final : public engine::Index {
     IndexModel model_;
 };
 
-// One table's definition as its field and index collections read it: parsed once per table object, its
-// properties only when a field is fetched.
-struct TableReading {
-    TableSource source;
-    TableDefinition definition;
-    std::optional<std::vector<PropertyMap>> properties;
-
-    explicit TableReading(TableSource from)
-        : source(std::move(from)), definition(source.catalog->definition(source)) {}
-
-    // The column's stored properties; a multi-value column adds those of its flat table's value column.
-    std::optional<PropertyMap> column_properties(const ColumnDescriptor& column) {
-        if (!properties) properties = source.catalog->properties(*source.object);
-        std::optional<PropertyMap> found;
-        for (const auto& map : *properties) {
-            if (!map.name.empty() && same_name(map.name, column.name)) found = map;
-        }
-        if (column.type != complex_type) return found;
-        for (auto& entry : source.catalog->multi_value_properties(column.complex_id)) {
-            if (!found) found = PropertyMap{column.name, {}};
-            const bool present =
-                std::any_of(found->entries.begin(), found->entries.end(),
-                            [&](const PropertyEntry& e) { return same_name(e.name, entry.name); });
-            if (!present) found->entries.push_back(std::move(entry));
-        }
-        return found;
-    }
-};
-
 class FileTableDef final : public engine::TableDef {
   public:
     FileTableDef(std::shared_ptr<const Catalog> catalog, const CatalogObject* object)
@@ -125,35 +93,33 @@ class FileTableDef final : public engine::TableDef {
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
         auto reading = this->reading();
         auto columns = listed_columns(reading->definition);
-        const std::u16string& path = reading->source.catalog->file().path();
+        const std::u16string& path = reading->location.catalog->file().path();
         return std::make_unique<IndexedCollection<engine::Field>>(
             columns.size(),
             [reading, columns](std::size_t i) {
-                const ColumnDescriptor& column = *columns[i];
-                const std::optional<PropertyMap> properties = reading->column_properties(column);
-                return std::make_unique<FileField>(
-                    field_model(*reading->source.catalog, column, properties ? &*properties : nullptr), u"",
-                    reading->source.catalog->file().path());
+                return std::make_unique<FileField>(reading->field(*columns[i]), u"",
+                                                   reading->location.catalog->file().path());
             },
             path);
     }
     std::unique_ptr<engine::Collection<engine::Index>> Indexes() const override {
         auto reading = this->reading();
         auto indexes = listed_indexes(reading->definition);
-        const std::u16string& path = reading->source.catalog->file().path();
+        const std::u16string& path = reading->location.catalog->file().path();
         return std::make_unique<IndexedCollection<engine::Index>>(
             indexes.size(),
             [reading, indexes](std::size_t i) {
                 return std::make_unique<FileIndex>(
-                    index_model(reading->source.catalog->file(), reading->definition, *indexes[i]));
+                    index_model(reading->location.catalog->file(), reading->definition, *indexes[i]));
             },
             path);
     }
 
   private:
-    // The definition is parsed once for this object: a listing asks for its fields and its indexes in turn.
+    // The definition is parsed once for this object: a listing asks for its fields and its indexes in turn,
+    // and a field's properties are read only when a field is fetched.
     std::shared_ptr<TableReading> reading() const {
-        if (!reading_) reading_ = std::make_shared<TableReading>(catalog_->source_of(*object_));
+        if (!reading_) reading_ = std::make_shared<TableReading>(catalog_->definition_location(*object_));
         return reading_;
     }
 

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "platform/reader/pages/page_file.hpp"
+#include "platform/reader/pages/row_address.hpp"
 
 namespace qz::jet {
 
@@ -13,16 +14,6 @@ namespace qz::jet {
 inline constexpr std::uint8_t data_page_type = 0x01;
 inline constexpr std::uint8_t table_definition_page_type = 0x02;
 inline constexpr std::uint8_t usage_map_page_type = 0x05;
-
-// A row pointer as stored: row number in the low byte, page number in the upper three (reference 0).
-struct RowAddress {
-    std::uint32_t page = 0;
-    std::uint8_t row = 0;
-    static RowAddress from_stored(std::uint32_t stored) {
-        return {stored >> 8, static_cast<std::uint8_t>(stored & 0xFF)};
-    }
-    bool operator==(const RowAddress&) const = default;
-};
 
 // The bytes of one row, with the page that holds them kept alive.
 struct RowBytes {

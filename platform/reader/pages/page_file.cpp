@@ -10,31 +10,16 @@
 
 #include "platform/error.hpp"
 #include "platform/files/native_path.hpp"
-#include "platform/reader/pages/byte_view.hpp"
 #include "platform/reader/pages/damage.hpp"
 #include "platform/reader/protection/header_mask.hpp"
+#include "platform/reader/protection/protection_errors.hpp"
 #include "platform/text/code_page.hpp"
 
 namespace qz::jet {
 namespace {
 
-// Header fields (reference 1.2); offsets into page 0.
-constexpr std::size_t engine_name_offset = 0x04;
-constexpr std::size_t version_offset = 0x14;
-constexpr std::size_t header_prefix = 0x18;  // what must be readable before the page size is known
-constexpr std::size_t sort_order_jet3_offset = 0x3A;
-constexpr std::size_t code_page_offset = 0x3C;
-constexpr std::size_t sort_order_jet4_offset = 0x6E;
-constexpr std::string_view jet_engine_name{"Standard Jet DB\0", 16};
-constexpr std::string_view ace_engine_name{"Standard ACE DB\0", 16};
-constexpr std::uint8_t newest_version = 0x06;  // ACE 17, Access 2019
-constexpr std::int32_t general_sort_order = 1033;
 // Pages kept in memory: enough for the catalog pages a listing revisits, small enough to bound memory.
 constexpr std::size_t cached_pages = 256;
-
-[[noreturn]] void throw_unrecognized(const std::u16string& path) {
-    throw Error(error_number::unrecognized_format, u"Unrecognized database format '" + path + u"'.");
-}
 
 [[noreturn]] void throw_open_failure(const std::u16string& path, const std::string& native, int error) {
     if (error == ENOENT || error == ENOTDIR) {
@@ -85,20 +70,11 @@ PageFile::PageFile(const std::u16string& path, std::u16string_view password) : p
     identity_ = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
     try {
         const auto file_size = static_cast<std::uint64_t>(status.st_size);
-        std::vector<std::uint8_t> prefix(header_prefix);
-        if (file_size < header_prefix || !read_fully(descriptor_, prefix.data(), header_prefix, 0)) {
-            throw_unrecognized(path_);
+        std::vector<std::uint8_t> prefix(header_prefix_size);
+        if (file_size < header_prefix_size || !read_fully(descriptor_, prefix.data(), header_prefix_size, 0)) {
+            crypto::throw_unrecognized_format(path_);
         }
-        const std::string_view name(reinterpret_cast<const char*>(prefix.data()) + engine_name_offset, 16);
-        format_.version = prefix[version_offset];
-        const bool jet_name = name == jet_engine_name;
-        const bool ace_name = name == ace_engine_name;
-        if (prefix[0] != 0x00 || format_.version > newest_version || (format_.version <= 1 && !jet_name) ||
-            (format_.version >= 2 && !ace_name)) {
-            throw_unrecognized(path_);
-        }
-        format_.jet3 = format_.version == 0;
-        format_.page_size = format_.jet3 ? 2048 : 4096;
+        format_ = read_file_format(prefix, path_);
         if (file_size < format_.page_size) throw_damaged(path_, "the header page is truncated");
         // Files grow a page at a time; a part of a page is what a cut copy ends in.
         if (file_size % format_.page_size != 0)
@@ -112,11 +88,9 @@ PageFile::PageFile(const std::u16string& path, std::u16string_view password) : p
         }
         ++pages_read_;
         crypto::remove_header_mask(*header, format_.jet3);
-        const ByteView view(*header, path_);
-        format_.code_page = view.u16(code_page_offset);
-        format_.sort_order = view.u16(format_.jet3 ? sort_order_jet3_offset : sort_order_jet4_offset);
-        if (format_.sort_order == 0) format_.sort_order = general_sort_order;
-        decoder_ = crypto::open_protection(*header, password, path_);
+        const HeaderPage decoded = read_header_page(*header, path_);
+        format_ = decoded.format;
+        decoder_ = crypto::open_protection(decoded.protection, password, path_);
         header_ = std::move(header);
     } catch (...) {
         ::close(descriptor_);

@@ -13,18 +13,10 @@
 #include <vector>
 
 #include "platform/files/file_identity.hpp"
+#include "platform/reader/pages/header_page.hpp"
 #include "platform/reader/protection/page_decoder.hpp"
 
 namespace qz::jet {
-
-// What the header page says about the file (reference sections 1.2 to 1.4).
-struct FileFormat {
-    std::uint8_t version = 0;     // byte 0x14: 0 Jet 3, 1 Jet 4, 2 to 6 ACE 12 to 17
-    bool jet3 = false;            // Jet 3 layouts (2048-byte pages, 1-byte row offsets, code-page text)
-    std::size_t page_size = 0;    // 2048 for Jet 3, else 4096
-    unsigned code_page = 1252;    // the database's ANSI code page (Jet 3 text)
-    std::int32_t sort_order = 0;  // default text sort order (LCID)
-};
 
 // The bytes of one page; shared so that a caller may keep a page while others are read.
 using PageBytes = std::shared_ptr<const std::vector<std::uint8_t>>;

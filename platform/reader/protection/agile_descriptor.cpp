@@ -75,7 +75,8 @@ public:
             ++count;
             found = &element;
         }
-        info_.require(count == 1 && found->namespace_uri == namespace_uri);
+        info_.require(count == 1 && found->namespace_uri == namespace_uri,
+                      "a descriptor element is missing, repeated or in another namespace");
         return *found;
     }
 
@@ -90,41 +91,48 @@ public:
 
     std::uint32_t count(const XmlElement& element, std::string_view name) const {
         const std::optional<std::uint32_t> value = parse_count(element.attribute(name));
-        info_.require(value.has_value());
+        info_.require(value.has_value(), "a descriptor attribute is missing or malformed");
         return *value;
     }
 
     Bytes base64(const XmlElement& element, std::string_view name) const {
         std::optional<Bytes> value = decode_base64(element.attribute(name));
-        info_.require(value.has_value());
+        info_.require(value.has_value(), "a descriptor attribute is missing or malformed");
         return std::move(*value);
     }
 
     // Encrypted values are whole AES blocks holding at least `plain_size` bytes.
     Bytes encrypted(const XmlElement& element, std::string_view name, std::size_t plain_size) const {
         Bytes value = base64(element, name);
-        info_.require(value.size() % aes_block_size == 0 && value.size() >= plain_size);
+        info_.require(value.size() % aes_block_size == 0 && value.size() >= plain_size,
+                      "an encrypted descriptor value has a wrong length");
         return value;
     }
 
     AgileCipherParameters cipher_parameters(const XmlElement& element) const {
         const std::string* cipher = element.attribute("cipherAlgorithm");
         const std::string* chaining = element.attribute("cipherChaining");
-        info_.require(cipher != nullptr && *cipher == "AES" && chaining != nullptr && *chaining == "ChainingModeCBC");
+        info_.require(
+            cipher != nullptr && *cipher == "AES" && chaining != nullptr && *chaining == "ChainingModeCBC",
+            "the descriptor names a cipher other than AES-CBC");
         const std::optional<HashAlgorithm> hash = parse_hash(element.attribute("hashAlgorithm"));
-        info_.require(hash.has_value());
+        info_.require(hash.has_value(), "the descriptor names an unknown hash");
 
         AgileCipherParameters parameters;
         parameters.hash = *hash;
         const std::uint32_t key_bits = count(element, "keyBits");
-        info_.require(key_bits == 128 || key_bits == 192 || key_bits == 256);
+        info_.require(key_bits == 128 || key_bits == 192 || key_bits == 256,
+                      "the descriptor names an AES key size that does not exist");
         parameters.key_size = key_bits / 8;
         parameters.block_size = count(element, "blockSize");
-        info_.require(parameters.block_size == aes_block_size);
-        info_.require(count(element, "hashSize") == hash_size(*hash));
+        info_.require(parameters.block_size == aes_block_size,
+                      "the descriptor names a block size other than 16");
+        info_.require(count(element, "hashSize") == hash_size(*hash),
+                      "the descriptor hash size does not match its hash");
         const std::uint32_t salt_size = count(element, "saltSize");
         parameters.salt = base64(element, "saltValue");
-        info_.require(salt_size <= max_salt_size && parameters.salt.size() == salt_size);
+        info_.require(salt_size <= max_salt_size && parameters.salt.size() == salt_size,
+                      "a descriptor salt has a wrong size");
         return parameters;
     }
 
@@ -136,11 +144,11 @@ private:
 }  // namespace
 
 AgileDescriptor read_agile_descriptor(HeaderReader& info) {
-    info.require(info.u32() == agile_reserved);
-    const auto xml = info.bytes(info.remaining());
+    info.require(info.next_u32() == agile_reserved, "the agile EncryptionInfo reserved field is not 0x40");
+    const auto xml = info.next(info.remaining()).bytes();
     const std::optional<std::vector<XmlElement>> elements =
         read_xml_elements(std::string_view(reinterpret_cast<const char*>(xml.data()), xml.size()));
-    info.require(elements.has_value());
+    info.require(elements.has_value(), "the agile descriptor is not well-formed XML");
     const DescriptorReader reader(info, *elements);
 
     const XmlElement& root = reader.only_child(std::nullopt, encryption_namespace, "encryption");
@@ -149,10 +157,11 @@ AgileDescriptor read_agile_descriptor(HeaderReader& info) {
     const XmlElement& key_encryptors = reader.only_child(root_index, encryption_namespace, "keyEncryptors");
     const std::size_t encryptors_index = reader.index_of(key_encryptors);
     // Only a password may unlock the file: a certificate encryptor, alone or beside it, is not supported.
-    info.require(reader.child_count(encryptors_index) == 1);
+    info.require(reader.child_count(encryptors_index) == 1,
+                 "the descriptor has not exactly one key encryptor");
     const XmlElement& key_encryptor = reader.only_child(encryptors_index, encryption_namespace, "keyEncryptor");
     const std::string* uri = key_encryptor.attribute("uri");
-    info.require(uri != nullptr && *uri == password_namespace);
+    info.require(uri != nullptr && *uri == password_namespace, "the key encryptor is not a password");
     const XmlElement& encrypted_key =
         reader.only_child(reader.index_of(key_encryptor), password_namespace, "encryptedKey");
 
@@ -160,7 +169,7 @@ AgileDescriptor read_agile_descriptor(HeaderReader& info) {
     descriptor.data = reader.cipher_parameters(key_data);
     descriptor.password = reader.cipher_parameters(encrypted_key);
     descriptor.spin_count = reader.count(encrypted_key, "spinCount");
-    info.require(descriptor.spin_count <= max_spin_count);
+    info.require(descriptor.spin_count <= max_spin_count, "the spin count is too large");
     descriptor.encrypted_verifier_hash_input =
         reader.encrypted(encrypted_key, "encryptedVerifierHashInput", descriptor.password.salt.size());
     descriptor.encrypted_verifier_hash_value =

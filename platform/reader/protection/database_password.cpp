@@ -9,6 +9,7 @@
 
 #include "platform/reader/protection/protection_errors.hpp"
 #include "platform/text/code_page.hpp"
+#include "platform/text/utf16le.hpp"
 
 namespace qz::crypto {
 namespace {
@@ -44,15 +45,10 @@ std::u16string jet3_password(const ProtectionFields& fields) {
 
 std::u16string jet4_password(const ProtectionFields& fields) {
     const BlockKey mask = creation_date_mask(fields.creation_date);
-    std::u16string password;
-    for (std::size_t i = 0; i + 1 < fields.password_field.size(); i += 2) {
-        const auto low = static_cast<std::uint8_t>(fields.password_field[i] ^ mask[i % 4]);
-        const auto high = static_cast<std::uint8_t>(fields.password_field[i + 1] ^ mask[(i + 1) % 4]);
-        const auto unit = static_cast<char16_t>(low | (high << 8));
-        if (unit == 0) break;
-        password.push_back(unit);
-    }
-    return password;
+    Bytes unmasked(fields.password_field.begin(), fields.password_field.end());
+    for (std::size_t i = 0; i < unmasked.size(); ++i) unmasked[i] ^= mask[i % 4];
+    std::u16string password = text::utf16le_to_utf16(unmasked);
+    return password.substr(0, password.find(u'\0'));
 }
 
 // The password as the stored field holds it: at most `password_capacity` units, zero-padded.

@@ -4,6 +4,7 @@
 #include "platform/reader/protection/cryptoapi_aes.hpp"
 #include "platform/reader/protection/cryptoapi_rc4.hpp"
 #include "platform/reader/protection/header_reader.hpp"
+#include "platform/text/utf16le.hpp"
 
 namespace qz::crypto {
 namespace {
@@ -16,14 +17,8 @@ constexpr std::uint16_t agile_minor = 4;
 constexpr std::uint16_t cryptoapi_minor = 2;
 
 Bytes utf16le_bytes(std::u16string_view password) {
-    password = password.substr(0, max_password_units);
-    Bytes bytes;
-    bytes.reserve(password.size() * 2);
-    for (const char16_t unit : password) {
-        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    return bytes;
+    const std::string bytes = text::utf16_to_utf16le(password.substr(0, max_password_units));
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 }  // namespace
@@ -31,8 +26,8 @@ Bytes utf16le_bytes(std::u16string_view password) {
 std::unique_ptr<PageDecoder> open_office_encryption(const ProtectionFields& fields, std::u16string_view password,
                                                     const std::u16string& path) {
     HeaderReader info(fields.encryption_info, path);
-    const std::uint16_t major = info.u16();
-    const std::uint16_t minor = info.u16();
+    const std::uint16_t major = info.next_u16();
+    const std::uint16_t minor = info.next_u16();
     const Bytes password_bytes = utf16le_bytes(password);
 
     if (major == agile_major && minor == agile_minor) {
@@ -40,7 +35,8 @@ std::unique_ptr<PageDecoder> open_office_encryption(const ProtectionFields& fiel
     }
     // 2.2, 3.2 and 4.2 are the CryptoAPI schemes; x.3 (an external provider), 1.1 (the RC4 of binary Office
     // documents, which no Access version is known to write) and anything else are not supported.
-    info.require(major >= 2 && major <= 4 && minor == cryptoapi_minor);
+    info.require(major >= 2 && major <= 4 && minor == cryptoapi_minor,
+                 "the EncryptionInfo version is unknown");
     const CryptoApiEncryptionInfo cryptoapi = read_cryptoapi_encryption_info(info);
     if (cryptoapi.scheme == CryptoApiScheme::rc4) return open_cryptoapi_rc4(cryptoapi, password_bytes, fields.encoding_key);
     return open_cryptoapi_aes(cryptoapi, password_bytes, fields.encoding_key);

@@ -6,9 +6,8 @@
 
 namespace qz::crypto {
 
-std::unique_ptr<PageDecoder> open_protection(std::span<const std::uint8_t> header_page,
-                                             std::u16string_view password, const std::u16string& path) {
-    const ProtectionFields fields = read_protection_fields(header_page, path);
+std::unique_ptr<PageDecoder> open_protection(const ProtectionFields& fields, std::u16string_view password,
+                                             const std::u16string& path) {
     if (fields.is_ace() && fields.has_encoding_key()) return open_office_encryption(fields, password, path);
 
     // Jet files (and ACE files that are not encrypted): the stored password and the encoding are independent.

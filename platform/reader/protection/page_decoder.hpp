@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/reader/protection/protection_fields.hpp"
+
 namespace qz::crypto {
 
 class PageDecoder {
@@ -18,10 +20,10 @@ public:
     virtual void decode(std::uint32_t page_number, std::span<std::uint8_t> page) const = 0;
 };
 
-// `header_page` is page 0 with its fixed header mask already removed; `password` is the one the caller gave
-// (empty when none). Raises 3031 when the password does not open the file and 3343 (naming `path`) for a
-// protection it cannot interpret. Returns nullptr when the pages are stored plain.
-std::unique_ptr<PageDecoder> open_protection(std::span<const std::uint8_t> header_page,
-                                             std::u16string_view password, const std::u16string& path);
+// `fields` come from the file's header page; `password` is the one the caller gave (empty when none). Raises
+// 3031 when the password does not open the file and 3343 (naming `path`) for a protection it cannot
+// interpret. Returns nullptr when the pages are stored plain.
+std::unique_ptr<PageDecoder> open_protection(const ProtectionFields& fields, std::u16string_view password,
+                                             const std::u16string& path);
 
 }  // namespace qz::crypto

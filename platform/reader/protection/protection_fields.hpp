@@ -1,11 +1,10 @@
 #pragma once
 // The fields of page 0 that say how a database file is protected: its format version, code page, encoding
 // key, stored password, creation date (which masks the Jet 4 password) and, in encrypted ACE files, the
-// Office EncryptionInfo. Read from page 0 after its fixed header mask was removed.
+// Office EncryptionInfo. The header page decoder of the page reader fills them in.
 
 #include <cstdint>
 #include <span>
-#include <string>
 
 #include "platform/reader/protection/key_bytes.hpp"
 
@@ -31,9 +30,5 @@ struct ProtectionFields {
     bool is_ace() const { return version > jet4_version; }
     bool has_encoding_key() const { return encoding_key != BlockKey{}; }
 };
-
-// Raises 3343 naming `path` when page 0 is too short for the fields, belongs to a Microsoft Money file (its
-// own protection scheme, not supported), or declares an EncryptionInfo that does not fit in the page.
-ProtectionFields read_protection_fields(std::span<const std::uint8_t> header_page, const std::u16string& path);
 
 }  // namespace qz::crypto

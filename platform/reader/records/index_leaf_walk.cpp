@@ -106,7 +106,7 @@ public:
     LeafWalk(const PageSource& pages, bool jet3, const std::u16string& path, std::uint32_t page_count)
         : pages_(pages), layout_(jet3 ? jet3_layout : jet4_layout), path_(path), page_count_(page_count) {}
 
-    std::vector<RowPointer> run(std::uint32_t root_page) {
+    std::vector<RowAddress> run(std::uint32_t root_page) {
         std::uint32_t current = root_page;
         IndexPage page = read(current);
         // Down the first entries to the leftmost leaf; the first entry names the leftmost child.
@@ -116,7 +116,7 @@ public:
             page = read(current);
         }
         // Along the leaf chain, which also reaches the tail leaves that no intermediate entry names.
-        std::vector<RowPointer> out;
+        std::vector<RowAddress> out;
         std::unordered_set<std::uint32_t> seen_pointers;
         std::uint32_t previous = 0;
         for (;;) {
@@ -125,7 +125,7 @@ public:
                 throw_damaged(path_, "an index leaf chain is not linked both ways");
             for (std::size_t i = 0; i < page.entry_count(); ++i) {
                 const std::uint32_t pointer = page.trailing_be32(i);
-                const RowPointer row{pointer >> 8, static_cast<std::uint8_t>(pointer & 0xFF)};
+                const RowAddress row = RowAddress::from_stored(pointer);
                 if (row.page == 0 || row.page >= page_count_)
                     throw_damaged(path_, "an index entry points past the file");
                 if (!seen_pointers.insert(pointer).second) throw_damaged(path_, "an index names a row twice");
@@ -165,7 +165,7 @@ private:
 
 }  // namespace
 
-std::vector<RowPointer> walk_index_leaves(const PageSource& pages, std::uint32_t root_page, bool jet3,
+std::vector<RowAddress> walk_index_leaves(const PageSource& pages, std::uint32_t root_page, bool jet3,
                                           const std::u16string& path, std::uint32_t page_count) {
     return LeafWalk(pages, jet3, path, page_count).run(root_page);
 }

@@ -10,14 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace qz::jet {
+#include "platform/reader/pages/row_address.hpp"
 
-// One row slot of a data page: the page number and the entry of its row-offset table.
-struct RowPointer {
-    std::uint32_t page;
-    std::uint8_t row;
-    bool operator==(const RowPointer&) const = default;
-};
+namespace qz::jet {
 
 // The plain (decoded) bytes of a page, valid until the next call. It raises qz::Error for a page it cannot
 // give, such as a page number past the end of the file.
@@ -27,7 +22,7 @@ using PageSource = std::function<std::span<const std::uint8_t>(std::uint32_t pag
 // of the tree must belong to the table that owns the root. `page_count` (the file's page count) bounds the
 // page numbers and so the walk; the page source's own bound applies as well. Loops, repeated pages,
 // malformed entries and repeated row pointers raise error 3049 naming `path`.
-std::vector<RowPointer> walk_index_leaves(
+std::vector<RowAddress> walk_index_leaves(
     const PageSource& pages, std::uint32_t root_page, bool jet3, const std::u16string& path,
     std::uint32_t page_count = std::numeric_limits<std::uint32_t>::max());
 

@@ -4,17 +4,12 @@
 
 #include "platform/reader/pages/byte_view.hpp"
 #include "platform/reader/pages/damage.hpp"
+#include "platform/reader/records/column_type.hpp"
 #include "platform/reader/records/long_value.hpp"
 #include "platform/reader/records/text_value.hpp"
 #include "platform/text/code_page.hpp"
 
 namespace qz::jet {
-namespace {
-
-constexpr std::uint8_t memo_type = 0x0C;
-constexpr std::uint8_t ole_type = 0x0B;
-
-}  // namespace
 
 Record::Record(const PageFile& file, const TableDefinition& table, RowBytes row,
                std::uint64_t& long_value_budget)
@@ -112,7 +107,7 @@ std::optional<double> Record::real(const ColumnDescriptor& column) const {
 }
 
 std::optional<std::u16string> Record::text(const ColumnDescriptor& column) const {
-    if (column.type == memo_type) {
+    if (column.type == file_type::memo) {
         const auto value = long_bytes(column);
         if (!value) return std::nullopt;
         return text_value(*value, file_->format().jet3, file_->format().code_page);
@@ -125,7 +120,7 @@ std::optional<std::u16string> Record::text(const ColumnDescriptor& column) const
 std::optional<std::vector<std::uint8_t>> Record::long_bytes(const ColumnDescriptor& column) const {
     const auto value = bytes(column);
     if (!value) return std::nullopt;
-    if (column.type != memo_type && column.type != ole_type)
+    if (column.type != file_type::memo && column.type != file_type::ole)
         return std::vector<std::uint8_t>(value->begin(), value->end());
     return read_long_value(*file_, *value, *long_value_budget_);
 }

@@ -121,16 +121,17 @@ TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_
     def.require(static_cast<std::uint64_t>(column_count) * l.descriptor <= total,
                 "a table definition claims more columns than it holds");
 
-    std::size_t pos = l.first_section + real_count * l.index_stats;
+    // The sections follow one another: column descriptors, column names, real indexes, logical indexes,
+    // their names.
+    ByteView sections = def;
+    sections.skip(l.first_section + real_count * l.index_stats);
     table.columns.reserve(column_count);
-    for (std::uint16_t i = 0; i < column_count; ++i) {
-        table.columns.push_back(parse_descriptor(def.sub(pos, l.descriptor), l, jet3));
-        pos += l.descriptor;
-    }
-    for (auto& column : table.columns) column.name = read_tdef_name(def, pos, jet3, file.format().code_page);
+    for (std::uint16_t i = 0; i < column_count; ++i)
+        table.columns.push_back(parse_descriptor(sections.next(l.descriptor), l, jet3));
+    for (auto& column : table.columns) column.name = read_tdef_name(sections, jet3, file.format().code_page);
 
     for (std::uint32_t r = 0; r < real_count; ++r) {
-        const ByteView entry = def.sub(pos, l.real_index);
+        const ByteView entry = sections.next(l.real_index);
         RealIndex index;
         for (std::size_t k = 0; k < key_slots; ++k) {
             const std::uint16_t column = entry.u16(l.ri_keys + 3 * k);
@@ -143,10 +144,9 @@ TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_
         index.root_page = entry.u32(l.ri_root);
         index.flags = entry.u8(l.ri_flags);
         table.real_indexes.push_back(std::move(index));
-        pos += l.real_index;
     }
     for (std::uint32_t i = 0; i < logical_count; ++i) {
-        const ByteView entry = def.sub(pos, l.logical_index);
+        const ByteView entry = sections.next(l.logical_index);
         LogicalIndex index;
         index.number = entry.i32(l.li_number);
         index.real_index = entry.u32(l.li_real);
@@ -155,10 +155,9 @@ TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_
         index.relationship_role = entry.u8(l.li_role);
         index.kind = entry.u8(l.li_kind);
         table.logical_indexes.push_back(std::move(index));
-        pos += l.logical_index;
     }
     for (auto& index : table.logical_indexes)
-        index.name = read_tdef_name(def, pos, jet3, file.format().code_page);
+        index.name = read_tdef_name(sections, jet3, file.format().code_page);
     return table;
 }
 

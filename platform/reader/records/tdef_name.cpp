@@ -4,12 +4,9 @@
 
 namespace qz::jet {
 
-std::u16string read_tdef_name(const ByteView& definition, std::size_t& pos, bool jet3, unsigned code_page) {
-    const std::size_t length = jet3 ? definition.u8(pos) : definition.u16(pos);
-    pos += jet3 ? 1 : 2;
-    const ByteView bytes = definition.sub(pos, length);
-    pos += length;
-    return jet3 ? code_page_text(bytes.bytes(), code_page) : utf16le_text(bytes.bytes());
+std::u16string read_tdef_name(ByteView& definition, bool jet3, unsigned code_page) {
+    const std::size_t length = jet3 ? definition.next_u8() : definition.next_u16();
+    return plain_text(definition.next(length).bytes(), jet3, code_page);
 }
 
 }  // namespace qz::jet

@@ -9,7 +9,7 @@
 
 namespace qz::jet {
 
-// Reads the name at `pos` and moves `pos` past it.
-std::u16string read_tdef_name(const ByteView& definition, std::size_t& pos, bool jet3, unsigned code_page);
+// Reads the name at the cursor of `definition` and moves the cursor past it.
+std::u16string read_tdef_name(ByteView& definition, bool jet3, unsigned code_page);
 
 }  // namespace qz::jet

@@ -6,9 +6,11 @@
 #include <unordered_set>
 
 #include "platform/error.hpp"
+#include "platform/field_types.hpp"
 #include "platform/files/native_path.hpp"
 #include "platform/reader/pages/byte_view.hpp"
 #include "platform/reader/pages/damage.hpp"
+#include "platform/reader/records/column_type.hpp"
 #include "platform/reader/records/index_leaf_walk.hpp"
 #include "platform/reader/records/long_value.hpp"
 #include "platform/reader/records/table_scan.hpp"
@@ -30,15 +32,16 @@ ComplexColumn complex_kind_of(std::u16string_view type_table) {
         ComplexColumn column;
     };
     static constexpr Known known[] = {
-        {u"MSysComplexType_Attachment", {ComplexKind::attachment, 101}},
-        {u"MSysComplexType_UnsignedByte", {ComplexKind::multi_value, 102}},
-        {u"MSysComplexType_Short", {ComplexKind::multi_value, 103}},
-        {u"MSysComplexType_Long", {ComplexKind::multi_value, 104}},
-        {u"MSysComplexType_IEEESingle", {ComplexKind::multi_value, 105}},
-        {u"MSysComplexType_IEEEDouble", {ComplexKind::multi_value, 106}},
-        {u"MSysComplexType_GUID", {ComplexKind::multi_value, 107}},
-        {u"MSysComplexType_Decimal", {ComplexKind::multi_value, 108}},
-        {u"MSysComplexType_Text", {ComplexKind::multi_value, 109}},
+        {u"MSysComplexType_Attachment", {ComplexKind::attachment, engine::field_type::attachment}},
+        // A multi-value column's type is its flat table's (multi_value_type), whatever the type table says.
+        {u"MSysComplexType_UnsignedByte", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_Short", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_Long", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_IEEESingle", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_IEEEDouble", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_GUID", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_Decimal", {ComplexKind::multi_value, 0}},
+        {u"MSysComplexType_Text", {ComplexKind::multi_value, 0}},
     };
     for (const auto& k : known) {
         if (type_table == k.name) return k.column;
@@ -95,14 +98,14 @@ const std::vector<const CatalogObject*>& Catalog::index_order() const {
         current = file_->page(number);
         return *current;
     };
-    const std::vector<RowPointer> pointers =
+    const std::vector<RowAddress> pointers =
         walk_index_leaves(pages, root, file_->format().jet3, file_->path(), file_->page_count());
 
     std::unordered_map<std::uint64_t, const CatalogObject*> by_slot;
     for (const auto& o : objects_) by_slot.emplace(slot_key(o.slot.page, o.slot.row), &o);
     std::vector<const CatalogObject*> order;
     order.reserve(objects_.size());
-    for (const RowPointer& p : pointers) {
+    for (const RowAddress& p : pointers) {
         const auto found = by_slot.find(slot_key(p.page, p.row));
         if (found == by_slot.end())
             throw_damaged(file_->path(), "the catalog index names a row that does not exist");
@@ -207,23 +210,23 @@ std::int16_t Catalog::multi_value_type(std::int32_t flat_table) const {
     for (const auto& c : flat.columns) {
         if (c.name != u"Value") continue;
         switch (c.type) {
-            case 0x02:
-                return 102;
-            case 0x03:
-                return 103;
-            case 0x04:
-                return 104;
-            case 0x06:
-                return 105;
-            case 0x07:
-                return 106;
-            case 0x0F:
-                return 107;
-            case 0x10:
-                return 108;
-            case 0x0A:
-            case 0x0C:
-                return 109;
+            case file_type::byte:
+                return engine::field_type::complex_byte;
+            case file_type::integer:
+                return engine::field_type::complex_integer;
+            case file_type::long_integer:
+                return engine::field_type::complex_long;
+            case file_type::single:
+                return engine::field_type::complex_single;
+            case file_type::double_float:
+                return engine::field_type::complex_double;
+            case file_type::guid:
+                return engine::field_type::complex_guid;
+            case file_type::decimal:
+                return engine::field_type::complex_decimal;
+            case file_type::text:
+            case file_type::memo:
+                return engine::field_type::complex_text;
             default:
                 return 0;
         }
@@ -352,7 +355,7 @@ std::vector<files::FileIdentity> Catalog::files_read() const {
     return read;
 }
 
-TableSource Catalog::source_of(const CatalogObject& table) const {
+DefinitionLocation Catalog::definition_location(const CatalogObject& table) const {
     const auto page = static_cast<std::uint32_t>(table.id) & table_page_mask;
     if (table.type == object_type::local_table) return {shared_from_this(), &table, page};
     if (table.type == object_type::odbc_table) {
@@ -363,18 +366,18 @@ TableSource Catalog::source_of(const CatalogObject& table) const {
         throw Error(error_number::odbc_connection_failed,
                     u"ODBC--connection to '" + odbc_source_name(table) + u"' failed.");
     }
-    const std::shared_ptr<const Catalog> source = linked_catalog(table);
+    const std::shared_ptr<const Catalog> linked = linked_catalog(table);
     const std::u16string& wanted = table.foreign_name.empty() ? table.name : table.foreign_name;
-    const CatalogObject* target = source->find_table(wanted);
+    const CatalogObject* target = linked->find_table(wanted);
     if (target == nullptr) {
         throw Error(object_not_found,
-                    u"Could not find the object '" + wanted + u"' in '" + source->file().path() + u"'.");
+                    u"Could not find the object '" + wanted + u"' in '" + linked->file().path() + u"'.");
     }
-    return source->source_of(*target);
+    return linked->definition_location(*target);
 }
 
-TableDefinition Catalog::definition(const TableSource& source) const {
-    return read_table_definition(source.catalog->file(), source.definition_page);
+TableDefinition Catalog::definition(const DefinitionLocation& location) const {
+    return read_table_definition(location.catalog->file(), location.definition_page);
 }
 
 std::vector<PropertyMap> Catalog::properties(const CatalogObject& object) const {

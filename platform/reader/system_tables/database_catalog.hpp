@@ -39,14 +39,14 @@ struct RelationshipModel {
 enum class ComplexKind { attachment, multi_value, version_history, unknown };
 struct ComplexColumn {
     ComplexKind kind = ComplexKind::unknown;
-    std::int16_t type = 0;        // the engine's type code, 101 to 109; 0 when unknown
+    std::int16_t type = 0;        // the engine's type code (field_type::attachment ...); 0 when unknown
     std::int32_t flat_table = 0;  // the id of the table holding the values
 };
 
 class Catalog;
 
 // Where a table's columns, indexes and properties are read: a catalog row in some (possibly other) file.
-struct TableSource {
+struct DefinitionLocation {
     std::shared_ptr<const Catalog> catalog;
     const CatalogObject* object = nullptr;
     std::uint32_t definition_page = 0;
@@ -72,8 +72,8 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
 
     // The file and row holding the definition of `table`; 3024 for a missing link source, 3151 for an ODBC
     // link without a cached definition.
-    TableSource source_of(const CatalogObject& table) const;
-    TableDefinition definition(const TableSource& source) const;
+    DefinitionLocation definition_location(const CatalogObject& table) const;
+    TableDefinition definition(const DefinitionLocation& location) const;
     // The property maps of an object's LvProp; empty when it has none.
     std::vector<PropertyMap> properties(const CatalogObject& object) const;
     // What the complex column `complex_id` holds.

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <string_view>
 
-#include "platform/text/code_page.hpp"
+#include "platform/reader/records/column_type.hpp"
+#include "platform/reader/records/text_value.hpp"
 
 namespace qz::jet {
 namespace {
@@ -25,45 +26,8 @@ constexpr std::size_t record_header_length = 8;
 // memory far beyond the file's size.
 constexpr std::size_t name_characters_per_blob_byte = 64 / record_header_length;
 
-// Column type codes a property value can be stored as (7.1).
-namespace data_type {
-constexpr std::uint8_t boolean = 0x01, byte = 0x02, integer = 0x03, long_integer = 0x04, currency = 0x05,
-                       single = 0x06, double_float = 0x07, date_time = 0x08, binary = 0x09, text = 0x0A,
-                       memo = 0x0C, guid = 0x0F;
-}
-
 constexpr std::size_t guid_length = 16;
 constexpr double currency_scale = 10000.0;  // Currency counts ten-thousandths
-
-std::u16string utf16le(std::span<const std::uint8_t> bytes) {
-    std::u16string out;
-    out.reserve(bytes.size() / 2);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        out.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-    }
-    return out;
-}
-
-// Jet 4 "Unicode compression" (6.2): after FF FE, runs of one byte per character (high byte zero) alternate
-// with runs of UTF-16LE, each 0x00 byte switching; the text starts compressed.
-std::u16string uncompress_text(std::span<const std::uint8_t> bytes) {
-    std::u16string out;
-    bool compressed = true;
-    for (std::size_t i = 2; i < bytes.size();) {
-        if (bytes[i] == 0x00) {
-            compressed = !compressed;
-            ++i;
-        } else if (compressed) {
-            out.push_back(bytes[i]);
-            ++i;
-        } else {
-            if (i + 1 >= bytes.size()) break;  // a truncated pair ends the text
-            out.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-            i += 2;
-        }
-    }
-    return out;
-}
 
 bool is_guid_name(const std::u16string& name) {
     if (name.size() != 4) return false;
@@ -170,37 +134,37 @@ private:
             value.require(value.size() >= length, "a property value is shorter than its type");
         };
         switch (entry.data_type) {
-            case data_type::boolean:
+            case file_type::boolean:
                 need(1);
                 return value.u8(0) != 0;
-            case data_type::byte:
+            case file_type::byte:
                 need(1);
                 return std::int64_t{value.u8(0)};
-            case data_type::integer:
+            case file_type::integer:
                 need(2);
                 return std::int64_t{value.i16(0)};
-            case data_type::long_integer:
+            case file_type::long_integer:
                 need(4);
                 return std::int64_t{value.i32(0)};
-            case data_type::currency:
+            case file_type::currency:
                 need(8);
                 return static_cast<double>(static_cast<std::int64_t>(value.u64(0))) / currency_scale;
-            case data_type::single:
+            case file_type::single:
                 need(4);
                 return static_cast<double>(std::bit_cast<float>(value.u32(0)));
-            case data_type::double_float:
+            case file_type::double_float:
                 need(8);
                 return value.f64(0);
-            case data_type::date_time:
+            case file_type::date_time:
                 need(8);
                 return engine::OleDate{value.f64(0)};
-            case data_type::text:
-            case data_type::memo:
+            case file_type::text:
+            case file_type::memo:
                 return value_text(value);
-            case data_type::guid:
+            case file_type::guid:
                 value.require(value.size() == guid_length, "a GUID property has the wrong length");
                 return guid_text(value);
-            case data_type::binary:
+            case file_type::binary:
                 if (value.size() == guid_length && is_guid_name(entry.name)) return guid_text(value);
                 return std::monostate{};
             default:
@@ -210,23 +174,13 @@ private:
 
     // Names are plain text: the code page in Jet 3, UTF-16LE (never compressed) in Jet 4 and ACE.
     std::u16string name_text(const ByteView& bytes) const {
-        if (jet3_) return code_page_text(bytes);
-        bytes.require(bytes.size() % 2 == 0, "a property name has an odd byte length");
-        return utf16le(bytes.bytes());
+        bytes.require(jet3_ || bytes.size() % 2 == 0, "a property name has an odd byte length");
+        return plain_text(bytes.bytes(), jet3_, code_page_);
     }
 
     // Text values may be compressed in Jet 4 and ACE; a stray last byte of UTF-16 is dropped.
     std::u16string value_text(const ByteView& bytes) const {
-        if (jet3_) return code_page_text(bytes);
-        const std::span<const std::uint8_t> raw = bytes.bytes();
-        if (raw.size() >= 2 && raw[0] == 0xFF && raw[1] == 0xFE) return uncompress_text(raw);
-        return utf16le(raw);
-    }
-
-    std::u16string code_page_text(const ByteView& bytes) const {
-        const std::span<const std::uint8_t> raw = bytes.bytes();
-        return text::windows_code_page_to_utf16(
-            std::string_view(reinterpret_cast<const char*>(raw.data()), raw.size()), code_page_);
+        return text_value(bytes.bytes(), jet3_, code_page_);
     }
 
     ByteView blob_;
