@@ -12,7 +12,7 @@
 #include "catalog/session/qz_cls_odbc_access.hpp"
 #include "catalog/session/qz_cls_regedit.hpp"
 #include "catalog/session/version.hpp"
-#include "platform/error.hpp"
+#include "platform/errors.hpp"
 #include "platform/files/native_path.hpp"
 #include "platform/text/code_page.hpp"
 
@@ -36,16 +36,6 @@ static_assert(same_root(qz_HKEY_CURRENT_CONFIG, qz::published::key_classes::HKEY
 static_assert(same_root(qz_HKEY_CURRENT_USER, qz::published::key_classes::HKEY_CURRENT_USER));
 static_assert(same_root(qz_HKEY_LOCAL_MACHINE, qz::published::key_classes::HKEY_LOCAL_MACHINE));
 static_assert(same_root(qz_HKEY_USERS, qz::published::key_classes::HKEY_USERS));
-
-// The runtime's numbers for failures that are not the project's own errors.
-constexpr std::int32_t out_of_memory = 7;
-constexpr std::int32_t internal_error = 51;
-
-// An argument the interface cannot work with: a missing handle or a missing out-argument.
-qz::Error invalid_argument(std::u16string what) {
-    return qz::Error(qz::error_number::invalid_procedure_call,
-                     u"Invalid procedure call or argument: " + what);
-}
 
 // A copy of `bytes` with a zero byte after them, in memory the caller frees with qz_free.
 char* allocate_copy(std::string_view bytes) {
@@ -71,6 +61,18 @@ std::int32_t report(qz_error* error, std::int32_t number, std::string_view descr
     return number;
 }
 
+// Records a raised error; when its description cannot be converted the number alone still tells the caller
+// what failed.
+std::int32_t report(qz_error* error, const qz::Error& failure) noexcept {
+    std::string description;
+    try {
+        description = qz::text::utf16_to_utf8(failure.description());
+    } catch (...) {
+        description.clear();
+    }
+    return report(error, failure.number(), description);
+}
+
 // Runs one member call, turning whatever it raises into the caller's error.
 template <class Call>
 std::int32_t guarded(qz_error* error, Call&& call) noexcept {
@@ -78,32 +80,33 @@ std::int32_t guarded(qz_error* error, Call&& call) noexcept {
         call();
         return report(error, 0, {});
     } catch (const qz::Error& failure) {
-        std::string description;
-        try {
-            description = qz::text::utf16_to_utf8(failure.description());
-        } catch (...) {
-            // The number alone still tells the caller what failed.
-        }
-        return report(error, failure.number(), description);
+        return report(error, failure);
     } catch (const std::bad_alloc&) {
-        return report(error, out_of_memory, "Out of memory");
+        try {
+            return report(error, qz::errors::out_of_memory());
+        } catch (...) {
+            return report(error, qz::errors::number::out_of_memory, {});
+        }
     } catch (const std::exception& failure) {
-        return report(error, internal_error, failure.what());
+        return report(error, qz::errors::number::internal_error, failure.what());
     } catch (...) {
-        return report(error, internal_error, "Internal error");
+        try {
+            return report(error, qz::errors::internal_error());
+        } catch (...) {
+            return report(error, qz::errors::number::internal_error, {});
+        }
     }
 }
 
 template <class Handle>
 Handle& require_handle(Handle* handle) {
-    if (handle == nullptr)
-        throw qz::Error(qz::error_number::object_not_set, u"Object variable or With block variable not set");
+    if (handle == nullptr) throw qz::errors::object_not_set();
     return *handle;
 }
 
 template <class Out>
 Out& require_out(Out* out, std::u16string name) {
-    if (out == nullptr) throw invalid_argument(std::move(name) + u" is NULL");
+    if (out == nullptr) throw qz::errors::invalid_argument(std::move(name) + u" is NULL");
     return *out;
 }
 
@@ -115,7 +118,7 @@ std::u16string text_argument(const char* utf8, std::u16string fallback = {}) {
 
 // A counted argument of the text methods: raw bytes, NULL only when there are none.
 std::string_view counted_argument(const char* bytes, std::size_t length) {
-    if (bytes == nullptr && length != 0) throw invalid_argument(u"a NULL text with a length");
+    if (bytes == nullptr && length != 0) throw qz::errors::invalid_argument(u"a NULL text with a length");
     return bytes == nullptr ? std::string_view{} : std::string_view(bytes, length);
 }
 
@@ -234,7 +237,7 @@ int32_t qz_odbc_access_connect(qz_odbc_access* session, const char* strDsn, cons
     return guarded(error, [&] {
         qz::qz_cls_odbc_access& s = require_handle(session).session;
         char*& out = require_out(result, u"result");
-        if (strDsn == nullptr) throw invalid_argument(u"strDsn is required");
+        if (strDsn == nullptr) throw qz::errors::invalid_argument(u"strDsn is required");
         store_text(s.connect(text_argument(strDsn), text_argument(strUid), text_argument(strPwd),
                              text_argument(strS1), text_argument(strS2), text_argument(strS3),
                              text_argument(strS4), text_argument(strS5), text_argument(strS6)),

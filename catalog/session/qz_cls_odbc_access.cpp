@@ -5,7 +5,7 @@
 
 #include "catalog/session/default_engine.hpp"
 #include "catalog/session/qz_cls_regedit.hpp"
-#include "platform/error.hpp"
+#include "platform/errors.hpp"
 #include "platform/files/file_identity.hpp"
 #include "platform/files/native_path.hpp"
 
@@ -56,7 +56,7 @@ std::u16string qz_cls_odbc_access::connect(std::u16string strDsn, std::u16string
 }
 
 const engine::Database& qz_cls_odbc_access::database() const {
-    if (!dbDao) throw Error(error_number::object_not_set, u"Object variable or With block variable not set");
+    if (!dbDao) throw errors::object_not_set();
     return *dbDao;
 }
 

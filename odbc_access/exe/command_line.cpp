@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/error.hpp"
+#include "platform/errors.hpp"
 #include "platform/files/native_path.hpp"
 
 namespace qz::front_end {
@@ -30,8 +30,7 @@ Elements::Elements(std::u16string_view command_text) {
 }
 
 const std::u16string& Elements::at(std::size_t position) const {
-    if (position >= elements_.size())
-        throw Error(error_number::subscript_out_of_range, u"Subscript out of range");
+    if (position >= elements_.size()) throw errors::subscript_out_of_range();
     return elements_[position];
 }
 

@@ -10,17 +10,13 @@
 #include "catalog/session/qz_cls_odbc_access.hpp"
 #include "odbc_access/exe/command_line.hpp"
 #include "odbc_access/exe/result_file.hpp"
-#include "platform/error.hpp"
+#include "platform/errors.hpp"
 #include "platform/files/file_identity.hpp"
 #include "platform/files/native_path.hpp"
 #include "platform/text/code_page.hpp"
 
 namespace qz::front_end {
 namespace {
-
-// The runtime's numbers for failures that are not the project's own errors.
-constexpr std::int32_t out_of_memory = 7;
-constexpr std::int32_t internal_error = 51;
 
 // Runs the listing the command word (element 10) names; an unknown word runs none and gives empty text.
 std::u16string run_listing(qz_cls_odbc_access& session, const Elements& elements,
@@ -54,9 +50,7 @@ ExitStatus to_standard_error(const Error& error) {
     return nothing_written;
 }
 
-ExitStatus refuse_target() {
-    return to_standard_error(Error(error_number::path_file_access_error, u"Path/File access error"));
-}
+ExitStatus refuse_target() { return to_standard_error(errors::path_file_access_error()); }
 
 ExitStatus report(const std::filesystem::path& target, const qz_cls_odbc_access& session,
                   const Error& error) {
@@ -95,9 +89,9 @@ ExitStatus run_request(std::u16string_view command_text, const std::filesystem::
     } catch (const Error& error) {
         return report(target, session, error);
     } catch (const std::bad_alloc&) {
-        return report(target, session, Error(out_of_memory, u"Out of memory"));
+        return report(target, session, errors::out_of_memory());
     } catch (const std::exception&) {
-        return report(target, session, Error(internal_error, u"Internal error"));
+        return report(target, session, errors::internal_error());
     }
 }
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/error.hpp"
+#include "platform/errors.hpp"
 
 namespace qz::files {
 namespace {
@@ -26,18 +26,18 @@ Error file_error(int reason) {
         case EPERM:
         case EROFS:
         case ETXTBSY:
-            return Error(error_number::permission_denied, u"Permission denied");
+            return errors::permission_denied();
         case ENOENT:
         case ENOTDIR:
         case ENAMETOOLONG:
         case ELOOP:
-            return Error(error_number::path_not_found, u"Path not found");
+            return errors::path_not_found();
         case ENOSPC:
         case EDQUOT:
         case EFBIG:
-            return Error(error_number::disk_full, u"Disk full");
+            return errors::disk_full();
         default:
-            return Error(error_number::path_file_access_error, u"Path/File access error");
+            return errors::path_file_access_error();
     }
 }
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <ctime>
 
-#include "platform/error.hpp"
+#include "platform/errors.hpp"
 #include "platform/text/code_page.hpp"
 
 namespace qz::locale {
@@ -50,7 +50,7 @@ std::string format_tm(const std::string& format, const std::tm& moment, locale_t
 
 DateText::DateText(const char* locale_name) : locale_(::newlocale(LC_TIME_MASK, locale_name, locale_t{})) {
     if (!locale_) locale_.reset(::newlocale(LC_TIME_MASK, "C", locale_t{}));
-    if (!locale_) throw Error(error_number::invalid_procedure_call, u"Invalid procedure call or argument");
+    if (!locale_) throw errors::invalid_procedure_call();
     date_format_ = with_four_digit_year(::nl_langinfo_l(D_FMT, locale_.get()));
     time_format_ = ::nl_langinfo_l(T_FMT, locale_.get());
     // The formats and what strftime makes of them are in the character set of the time locale itself,
@@ -60,7 +60,7 @@ DateText::DateText(const char* locale_name) : locale_(::newlocale(LC_TIME_MASK, 
 
 std::u16string DateText::format(engine::OleDate value) const {
     if (!std::isfinite(value.days) || value.days < first_day || value.days >= day_after_last) {
-        throw Error(error_number::overflow, u"Overflow");
+        throw errors::overflow();
     }
     // The whole part counts days from 30 December 1899, the fraction is the time of that day, also for
     // days before it (-1.25 is 29 December 1899, 06:00).

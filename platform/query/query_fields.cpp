@@ -4,9 +4,9 @@
 #include <map>
 #include <utility>
 
+#include "platform/errors.hpp"
 #include "platform/query/field_typing.hpp"
 #include "platform/query/names.hpp"
-#include "platform/query/query_errors.hpp"
 #include "platform/query/saved_query.hpp"
 #include "platform/query/sql_parser.hpp"
 
@@ -131,9 +131,10 @@ private:
     public:
         OpenQuery(Compiler& compiler, const std::u16string& name) : compiler_(compiler) {
             for (const std::u16string& open : compiler_.open_queries_) {
-                if (same_name(open, name)) throw_circular_reference(open);
+                if (same_name(open, name)) throw errors::circular_reference(open);
             }
-            if (compiler_.open_queries_.size() >= max_query_nesting) throw_too_complex(compiler_.open_queries_.front());
+            if (compiler_.open_queries_.size() >= max_query_nesting)
+                throw errors::too_complex(compiler_.open_queries_.front());
             compiler_.open_queries_.push_back(name);
             compiler_.deepest_query_ = std::max(compiler_.deepest_query_, compiler_.open_queries_.size());
         }
@@ -149,7 +150,8 @@ private:
     class ValueNesting {
     public:
         explicit ValueNesting(Compiler& compiler) : compiler_(compiler) {
-            if (compiler_.value_nesting_ == max_value_nesting) throw_too_complex(compiler_.current_query());
+            if (compiler_.value_nesting_ == max_value_nesting)
+                throw errors::too_complex(compiler_.current_query());
             ++compiler_.value_nesting_;
             compiler_.deepest_value_ = std::max(compiler_.deepest_value_, compiler_.value_nesting_);
         }
@@ -173,11 +175,11 @@ private:
             TableSource source;
             source.alias = input.alias;
             if (input.name.empty()) {
-                if (input.expression.empty()) throw_syntax_error(current_query(), input.alias);
+                if (input.expression.empty()) throw errors::syntax_error(current_query(), input.alias);
                 source.derived = std::make_shared<const SelectStatement>(parse_select(input.expression, current_query()));
             } else if (!input.expression.empty() || !query.other_database.empty()) {
                 // The input lives in another database file, which this catalog cannot see.
-                throw_input_not_found(input.name);
+                throw errors::input_not_found(input.name);
             } else {
                 source.name = input.name;
             }
@@ -201,7 +203,7 @@ private:
     }
 
     Scope scope_of(const SelectStatement& statement, const Scope* outer, const std::vector<QueryParameter>& parameters) {
-        if (statement.sources.size() > max_inputs) throw_too_complex(current_query());
+        if (statement.sources.size() > max_inputs) throw errors::too_complex(current_query());
         Scope scope;
         scope.outer = outer;
         scope.parameters = &parameters;
@@ -239,7 +241,7 @@ private:
             }
         }
         std::optional<std::vector<QueryRow>> rows = catalog_.query_rows(name);
-        if (!rows) throw_input_not_found(name);
+        if (!rows) throw errors::input_not_found(name);
         const std::size_t outer_query = std::exchange(deepest_query_, query_base);
         const std::size_t outer_value = std::exchange(deepest_value_, value_base);
         std::vector<FieldDescription> fields = saved_query_fields(name, *rows);
@@ -277,7 +279,7 @@ private:
     }
 
     void add(std::vector<OutputEntry>& entries, OutputEntry entry) const {
-        if (entries.size() == max_output_fields) throw_too_many_fields(current_query());
+        if (entries.size() == max_output_fields) throw errors::too_many_fields(current_query());
         entries.push_back(std::move(entry));
     }
 
@@ -294,7 +296,7 @@ private:
         for (const Source& source : scope.sources) {
             if (same_name(source.reference_name, name)) return source;
         }
-        throw_input_not_found(name);
+        throw errors::input_not_found(name);
     }
 
     std::vector<FieldDescription> crosstab_fields(const SavedQuery& query) {
@@ -364,7 +366,7 @@ private:
         std::vector<ValueType> arguments;
         for (const Expression& argument : call.operands) arguments.push_back(type_of(value_of(argument, scope)));
         const std::optional<ValueType> result = function_type(call.text, arguments);
-        if (!result) throw_undefined_function(current_query(), call.text);
+        if (!result) throw errors::undefined_function(current_query(), call.text);
         return computed_value(*result);
     }
 
@@ -396,7 +398,7 @@ private:
             for (const Source& source : scope.sources) {
                 for (const FieldDescription& field : source.fields) {
                     if (!same_name(field.name, name.parts.front())) continue;
-                    if (found) throw_ambiguous_field(current_query(), name.path);
+                    if (found) throw errors::ambiguous_field(current_query(), name.path);
                     found = direct_value(source, field);
                 }
             }

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/query/query_errors.hpp"
+#include "platform/errors.hpp"
 #include "platform/query/sql_tokens.hpp"
 
 namespace qz::query {
@@ -83,13 +83,13 @@ private:
     void expect_end() {
         if (peek().kind != Token::Kind::end) fail();
     }
-    [[noreturn]] void fail() const { throw_syntax_error(query_, std::u16string(text_)); }
+    [[noreturn]] void fail() const { throw errors::syntax_error(query_, std::u16string(text_)); }
 
     // Counts nesting while a parse function runs.
     class Nesting {
     public:
         explicit Nesting(Parser& parser) : parser_(parser) {
-            if (++parser_.nesting_ > max_nesting) throw_too_complex(parser_.query_);
+            if (++parser_.nesting_ > max_nesting) throw errors::too_complex(parser_.query_);
         }
         ~Nesting() { --parser_.nesting_; }
         Nesting(const Nesting&) = delete;
@@ -110,7 +110,7 @@ private:
         std::size_t below = expression.select ? depth_of(*expression.select) : 0;
         for (const Expression& operand : expression.operands) below = std::max(below, operand.depth);
         expression.depth = below + 1;
-        if (expression.depth > max_depth) throw_too_complex(query_);
+        if (expression.depth > max_depth) throw errors::too_complex(query_);
         return expression;
     }
 

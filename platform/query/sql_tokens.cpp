@@ -1,7 +1,7 @@
 #include "platform/query/sql_tokens.hpp"
 
+#include "platform/errors.hpp"
 #include "platform/query/names.hpp"
-#include "platform/query/query_errors.hpp"
 
 namespace qz::query {
 
@@ -107,7 +107,7 @@ private:
         return Token{Token::Kind::symbol, std::u16string(1, text_[pos_++])};
     }
 
-    [[noreturn]] void fail() const { throw_syntax_error(query_, std::u16string(text_)); }
+    [[noreturn]] void fail() const { throw errors::syntax_error(query_, std::u16string(text_)); }
 
     std::u16string_view text_;
     const std::u16string& query_;

@@ -9,7 +9,7 @@
 #include <string>
 #include <type_traits>
 
-#include "platform/error.hpp"
+#include "platform/errors.hpp"
 #include "platform/text/utf16le.hpp"
 
 namespace qz::text {
@@ -62,7 +62,7 @@ void append_unit(std::string& utf16le, char16_t unit) {
 
 void require(const Converter& converter) {
     if (!converter.valid()) {
-        throw Error(error_number::invalid_procedure_call, u"Text conversion is not available.");
+        throw errors::text_conversion_unavailable();
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/errors.hpp"
 #include "platform/field_types.hpp"
-#include "platform/reader/pages/damage.hpp"
 #include "platform/reader/records/column_type.hpp"
 #include "platform/reader/system_tables/name_match.hpp"
 
@@ -165,7 +165,7 @@ IndexModel index_model(const PageFile& file, const TableDefinition& table, const
             std::find_if(table.columns.begin(), table.columns.end(),
                          [&](const ColumnDescriptor& c) { return c.number == key.column_number; });
         if (column == table.columns.end())
-            throw_damaged(file.path(), "an index names a column the table does not have");
+            throw errors::database_damaged(file.path(), "an index names a column the table does not have");
         if (!m.fields.empty()) m.fields += u';';
         m.fields += key.ascending ? u'+' : u'-';
         m.fields += column->name;

@@ -9,8 +9,7 @@
 #include <string>
 
 #include "catalog/session/engine.hpp"
-#include "platform/error.hpp"
-#include "platform/reader/pages/damage.hpp"
+#include "platform/errors.hpp"
 
 namespace qz::jet {
 
@@ -23,13 +22,14 @@ class IndexedCollection final : public engine::Collection<T> {
     IndexedCollection(std::size_t count, Make make, const std::u16string& path)
         : count_(count), make_(std::move(make)) {
         if (count_ > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
-            throw_damaged(path, "a collection holds more items than a 16-bit position can reach");
+            throw errors::database_damaged(path,
+                                           "a collection holds more items than a 16-bit position can reach");
     }
 
     std::int16_t Count() const override { return static_cast<std::int16_t>(count_); }
     std::unique_ptr<T> Item(std::int16_t position) const override {
         if (position < 0 || static_cast<std::size_t>(position) >= count_) {
-            throw Error(error_number::item_not_found, u"Item not found in this collection.");
+            throw errors::item_not_found();
         }
         return make_(static_cast<std::size_t>(position));
     }

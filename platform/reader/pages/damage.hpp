@@ -1,5 +1,5 @@
 #pragma once
-// How the file reader reports a file that is damaged or truncated where a read needs it.
+// What a bounds-checked read of the file's pages raises when it falls outside its bytes.
 
 #include <string>
 #include <string_view>

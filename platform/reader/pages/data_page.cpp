@@ -1,7 +1,7 @@
 #include "platform/reader/pages/data_page.hpp"
 
+#include "platform/errors.hpp"
 #include "platform/reader/pages/byte_view.hpp"
-#include "platform/reader/pages/damage.hpp"
 
 namespace qz::jet {
 namespace {
@@ -65,7 +65,7 @@ std::optional<RowBytes> read_row(const PageFile& file, RowAddress address) {
         if ((slot.entry & overflow_row) == 0) return RowBytes{page, slot.bytes};
         address = RowAddress::from_stored(ByteView(slot.bytes, file.path()).u32(0));
     }
-    throw_damaged(file.path(), "overflow rows point at each other in a loop");
+    throw errors::database_damaged(file.path(), "overflow rows point at each other in a loop");
 }
 
 RowBytes read_raw_row(const PageFile& file, RowAddress address) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "platform/errors.hpp"
 #include "platform/reader/pages/byte_view.hpp"
-#include "platform/reader/protection/protection_errors.hpp"
 
 namespace qz::jet {
 namespace {
@@ -30,7 +30,7 @@ constexpr std::int32_t general_sort_order = 1033;
 }  // namespace
 
 FileFormat read_file_format(std::span<const std::uint8_t> prefix, const std::u16string& path) {
-    if (prefix.size() < header_prefix_size) crypto::throw_unrecognized_format(path);
+    if (prefix.size() < header_prefix_size) throw errors::unrecognized_format(path);
     const std::string_view name(reinterpret_cast<const char*>(prefix.data()) + engine_name_offset,
                                 jet_engine_name.size());
     FileFormat format;
@@ -39,7 +39,7 @@ FileFormat read_file_format(std::span<const std::uint8_t> prefix, const std::u16
     const bool ace_name = name == ace_engine_name;
     if (prefix[0] != 0x00 || format.version > newest_version || (format.version <= 1 && !jet_name) ||
         (format.version >= 2 && !ace_name)) {
-        crypto::throw_unrecognized_format(path);
+        throw errors::unrecognized_format(path);
     }
     format.jet3 = format.version == crypto::jet3_version;
     format.page_size = format.jet3 ? 2048 : 4096;
@@ -52,7 +52,7 @@ HeaderPage read_header_page(std::span<const std::uint8_t> page, const std::u16st
     const bool jet3 = header.format.jet3;
     const std::size_t password_size = jet3 ? jet3_password_size : jet4_password_size;
     if (page.size() < (jet3 ? password_offset + password_size : creation_date_offset + 8)) {
-        crypto::throw_unrecognized_format(path);
+        throw errors::unrecognized_format(path);
     }
     const ByteView view(page, path);
     header.format.code_page = view.u16(code_page_offset);
@@ -67,10 +67,10 @@ HeaderPage read_header_page(std::span<const std::uint8_t> page, const std::u16st
     protection.password_field = page.subspan(password_offset, password_size);
     if (!jet3) protection.creation_date = view.f64(creation_date_offset);
     if (protection.is_ace() && protection.has_encoding_key()) {
-        if (page.size() < encryption_info_offset) crypto::throw_unrecognized_format(path);
+        if (page.size() < encryption_info_offset) throw errors::unrecognized_format(path);
         const std::size_t length = view.u16(encryption_info_length_offset);
         if (length == 0 || length > page.size() - encryption_info_offset)
-            crypto::throw_unrecognized_format(path);
+            throw errors::unrecognized_format(path);
         protection.encryption_info = page.subspan(encryption_info_offset, length);
     }
     return header;

@@ -8,11 +8,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/error.hpp"
+#include "platform/errors.hpp"
 #include "platform/files/native_path.hpp"
-#include "platform/reader/pages/damage.hpp"
 #include "platform/reader/protection/header_mask.hpp"
-#include "platform/reader/protection/protection_errors.hpp"
 #include "platform/text/code_page.hpp"
 
 namespace qz::jet {
@@ -26,12 +24,11 @@ constexpr std::size_t cached_pages = 256;
         const std::filesystem::path folder = std::filesystem::path(native).parent_path();
         std::error_code ignored;
         if (error == ENOTDIR || (!folder.empty() && !std::filesystem::is_directory(folder, ignored))) {
-            throw Error(error_number::invalid_path, u"'" + path + u"' is not a valid path.");
+            throw errors::invalid_path(path);
         }
-        throw Error(error_number::file_not_found, u"Could not find file '" + path + u"'.");
+        throw errors::file_not_found(path);
     }
-    throw Error(error_number::cannot_open_file,
-                u"Cannot open the file '" + path + u"': " + text::utf8_to_utf16(std::strerror(error)) + u".");
+    throw errors::cannot_open_file(path, text::utf8_to_utf16(std::strerror(error)));
 }
 
 bool read_fully(int descriptor, std::uint8_t* into, std::size_t length, off_t at) {
@@ -51,8 +48,7 @@ bool read_fully(int descriptor, std::uint8_t* into, std::size_t length, off_t at
 PageFile::PageFile(const std::u16string& path, std::u16string_view password) : path_(path) {
     const std::string native = files::native_from_text(path);
     // No file name holds a NUL; opening the part before it would open another file.
-    if (native.find('\0') != std::string::npos)
-        throw Error(error_number::invalid_path, u"'" + path_ + u"' is not a valid path.");
+    if (native.find('\0') != std::string::npos) throw errors::invalid_path(path_);
     // Non-blocking, so that a named pipe or a device never stalls the open; only regular files are read.
     descriptor_ = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (descriptor_ < 0) throw_open_failure(path_, native, errno);
@@ -64,27 +60,27 @@ PageFile::PageFile(const std::u16string& path, std::u16string_view password) : p
     }
     if (!S_ISREG(status.st_mode)) {
         ::close(descriptor_);
-        throw Error(error_number::cannot_open_file,
-                    u"Cannot open the file '" + path_ + u"': not a regular file.");
+        throw errors::cannot_open_file(path_, u"not a regular file");
     }
     identity_ = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
     try {
         const auto file_size = static_cast<std::uint64_t>(status.st_size);
         std::vector<std::uint8_t> prefix(header_prefix_size);
         if (file_size < header_prefix_size || !read_fully(descriptor_, prefix.data(), header_prefix_size, 0)) {
-            crypto::throw_unrecognized_format(path_);
+            throw errors::unrecognized_format(path_);
         }
         format_ = read_file_format(prefix, path_);
-        if (file_size < format_.page_size) throw_damaged(path_, "the header page is truncated");
+        if (file_size < format_.page_size)
+            throw errors::database_damaged(path_, "the header page is truncated");
         // Files grow a page at a time; a part of a page is what a cut copy ends in.
         if (file_size % format_.page_size != 0)
-            throw_damaged(path_, "the file's size is not a whole number of pages");
+            throw errors::database_damaged(path_, "the file's size is not a whole number of pages");
         page_count_ = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(file_size / format_.page_size, std::uint64_t{0xFFFFFF} + 1));
 
         auto header = std::make_shared<std::vector<std::uint8_t>>(format_.page_size);
         if (!read_fully(descriptor_, header->data(), header->size(), 0)) {
-            throw_damaged(path_, "the header page cannot be read");
+            throw errors::database_damaged(path_, "the header page cannot be read");
         }
         ++pages_read_;
         crypto::remove_header_mask(*header, format_.jet3);
@@ -104,7 +100,8 @@ PageBytes PageFile::page(std::uint32_t number) const {
     if (number == 0) return header_;
     const std::lock_guard lock(cache_mutex_);
     if (const auto found = cache_.find(number); found != cache_.end()) return found->second;
-    if (number >= page_count_) throw_damaged(path_, "a page number lies past the end of the file");
+    if (number >= page_count_)
+        throw errors::database_damaged(path_, "a page number lies past the end of the file");
     // The oldest page's buffer is read into again when nobody else holds it: no allocation per page read.
     std::shared_ptr<std::vector<std::uint8_t>> bytes;
     if (cache_order_.size() >= cached_pages) {
@@ -123,7 +120,7 @@ PageBytes PageFile::page(std::uint32_t number) const {
 void PageFile::read_page(std::uint32_t number, std::vector<std::uint8_t>& into) const {
     const auto at = static_cast<off_t>(static_cast<std::uint64_t>(number) * format_.page_size);
     if (!read_fully(descriptor_, into.data(), into.size(), at)) {
-        throw_damaged(path_, "a page cannot be read");
+        throw errors::database_damaged(path_, "a page cannot be read");
     }
     ++pages_read_;
     if (decoder_) decoder_->decode(number, into);

@@ -2,8 +2,8 @@
 
 #include <unordered_set>
 
+#include "platform/errors.hpp"
 #include "platform/reader/pages/byte_view.hpp"
-#include "platform/reader/pages/damage.hpp"
 
 namespace qz::jet {
 namespace {
@@ -23,7 +23,8 @@ void add_bits(const PageFile& file, std::span<const std::uint8_t> bitmap, std::u
             if ((bitmap[byte] & (1u << bit)) == 0) continue;
             const std::uint64_t page = first + 8 * byte + bit;
             if (page >= file.page_count())
-                throw_damaged(file.path(), "a usage map names a page past the end of the file");
+                throw errors::database_damaged(file.path(),
+                                               "a usage map names a page past the end of the file");
             pages.push_back(static_cast<std::uint32_t>(page));
         }
     }
@@ -51,7 +52,7 @@ std::vector<std::uint32_t> usage_map_pages(const PageFile& file, RowAddress map)
         const std::uint32_t map_page = view.u32(1 + 4 * j);
         if (map_page == 0) continue;
         if (!map_pages.insert(map_page).second)
-            throw_damaged(file.path(), "a usage map names one of its map pages twice");
+            throw errors::database_damaged(file.path(), "a usage map names one of its map pages twice");
         const PageBytes bitmap_page = file.page(map_page);
         ByteView(*bitmap_page, file.path())
             .require((*bitmap_page)[0] == usage_map_page_type, "a usage map names a page that is not a map");

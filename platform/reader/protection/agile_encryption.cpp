@@ -5,9 +5,9 @@
 #include <array>
 #include <utility>
 
+#include "platform/errors.hpp"
 #include "platform/reader/protection/aes.hpp"
 #include "platform/reader/protection/digest.hpp"
-#include "platform/reader/protection/protection_errors.hpp"
 
 namespace qz::crypto {
 namespace {
@@ -76,7 +76,7 @@ std::unique_ptr<PageDecoder> open_agile_encryption(const AgileDescriptor& descri
                                                    std::span<const std::uint8_t> password,
                                                    const BlockKey& encoding_key) {
     const PasswordKeys keys(descriptor, password);
-    if (!verifier_matches(keys, descriptor)) throw_wrong_password();
+    if (!verifier_matches(keys, descriptor)) throw errors::wrong_password();
     Bytes data_key = keys.decrypt(data_key_block, descriptor.encrypted_key_value);
     data_key.resize(descriptor.data.key_size);
     return std::make_unique<AgileDecoder>(std::move(data_key), descriptor.data, encoding_key);

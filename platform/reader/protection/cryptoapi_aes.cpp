@@ -4,9 +4,9 @@
 
 #include <utility>
 
+#include "platform/errors.hpp"
 #include "platform/reader/protection/aes.hpp"
 #include "platform/reader/protection/digest.hpp"
-#include "platform/reader/protection/protection_errors.hpp"
 
 namespace qz::crypto {
 namespace {
@@ -76,7 +76,7 @@ bool verifier_matches(const CryptoApiAesKeys& keys, const CryptoApiEncryptionInf
 std::unique_ptr<PageDecoder> open_cryptoapi_aes(const CryptoApiEncryptionInfo& info,
                                                 std::span<const std::uint8_t> password, const BlockKey& encoding_key) {
     CryptoApiAesKeys keys(info, password);
-    if (!verifier_matches(keys, info)) throw_wrong_password();
+    if (!verifier_matches(keys, info)) throw errors::wrong_password();
     return std::make_unique<CryptoApiAesDecoder>(std::move(keys), encoding_key);
 }
 

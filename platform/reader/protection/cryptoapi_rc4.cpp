@@ -4,8 +4,8 @@
 
 #include <utility>
 
+#include "platform/errors.hpp"
 #include "platform/reader/protection/digest.hpp"
-#include "platform/reader/protection/protection_errors.hpp"
 #include "platform/reader/protection/rc4.hpp"
 
 namespace qz::crypto {
@@ -63,7 +63,7 @@ bool verifier_matches(const CryptoApiRc4& keys, const CryptoApiEncryptionInfo& i
 std::unique_ptr<PageDecoder> open_cryptoapi_rc4(const CryptoApiEncryptionInfo& info,
                                                 std::span<const std::uint8_t> password, const BlockKey& encoding_key) {
     CryptoApiRc4 keys(info, password);
-    if (!verifier_matches(keys, info)) throw_wrong_password();
+    if (!verifier_matches(keys, info)) throw errors::wrong_password();
     return std::make_unique<CryptoApiRc4Decoder>(std::move(keys), encoding_key);
 }
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "platform/reader/protection/protection_errors.hpp"
+#include "platform/errors.hpp"
 #include "platform/text/code_page.hpp"
 #include "platform/text/utf16le.hpp"
 
@@ -73,7 +73,7 @@ void check_database_password(const ProtectionFields& fields, std::u16string_view
     const auto stored_field = padded(stored);
     const auto given_field = padded(given);
     const bool same_units = CRYPTO_memcmp(stored_field.data(), given_field.data(), sizeof stored_field) == 0;
-    if (!same_units || given.size() != stored.size()) throw_wrong_password();
+    if (!same_units || given.size() != stored.size()) throw errors::wrong_password();
 }
 
 }  // namespace qz::crypto

@@ -3,6 +3,7 @@
 #include <optional>
 #include <unordered_set>
 
+#include "platform/errors.hpp"
 #include "platform/reader/pages/byte_view.hpp"
 
 namespace qz::jet {
@@ -111,7 +112,7 @@ public:
         IndexPage page = read(current);
         // Down the first entries to the leftmost leaf; the first entry names the leftmost child.
         for (std::size_t depth = 1; !page.is_leaf(); ++depth) {
-            if (depth >= max_tree_depth) throw_damaged(path_, "an index tree is too deep");
+            if (depth >= max_tree_depth) throw errors::database_damaged(path_, "an index tree is too deep");
             current = page.entry_count() > 0 ? page.trailing_be32(0) : page.tail();
             page = read(current);
         }
@@ -120,15 +121,17 @@ public:
         std::unordered_set<std::uint32_t> seen_pointers;
         std::uint32_t previous = 0;
         for (;;) {
-            if (!page.is_leaf()) throw_damaged(path_, "an index leaf chain leads to a non-leaf page");
+            if (!page.is_leaf())
+                throw errors::database_damaged(path_, "an index leaf chain leads to a non-leaf page");
             if (page.previous() != previous)
-                throw_damaged(path_, "an index leaf chain is not linked both ways");
+                throw errors::database_damaged(path_, "an index leaf chain is not linked both ways");
             for (std::size_t i = 0; i < page.entry_count(); ++i) {
                 const std::uint32_t pointer = page.trailing_be32(i);
                 const RowAddress row = RowAddress::from_stored(pointer);
                 if (row.page == 0 || row.page >= page_count_)
-                    throw_damaged(path_, "an index entry points past the file");
-                if (!seen_pointers.insert(pointer).second) throw_damaged(path_, "an index names a row twice");
+                    throw errors::database_damaged(path_, "an index entry points past the file");
+                if (!seen_pointers.insert(pointer).second)
+                    throw errors::database_damaged(path_, "an index names a row twice");
                 out.push_back(row);
             }
             const std::uint32_t next = page.next();
@@ -143,15 +146,17 @@ private:
     // Reads an index page once: a page seen before means the tree or the chain loops.
     IndexPage read(std::uint32_t page_number) {
         if (page_number == 0 || page_number >= page_count_)
-            throw_damaged(path_, "an index page number is out of range");
+            throw errors::database_damaged(path_, "an index page number is out of range");
         if (!visited_.insert(page_number).second)
-            throw_damaged(path_, "an index refers to one of its pages twice");
+            throw errors::database_damaged(path_, "an index refers to one of its pages twice");
         const std::span<const std::uint8_t> bytes = pages_(page_number);
-        if (bytes.size() != layout_.page_size) throw_damaged(path_, "an index page has the wrong size");
+        if (bytes.size() != layout_.page_size)
+            throw errors::database_damaged(path_, "an index page has the wrong size");
         IndexPage page(ByteView(bytes, path_), layout_);
         // Every page of the tree belongs to the table that owns the root.
         if (!owner_) owner_ = page.owner();
-        if (page.owner() != *owner_) throw_damaged(path_, "an index page belongs to another table");
+        if (page.owner() != *owner_)
+            throw errors::database_damaged(path_, "an index page belongs to another table");
         return page;
     }
 

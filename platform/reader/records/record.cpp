@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/errors.hpp"
 #include "platform/reader/pages/byte_view.hpp"
-#include "platform/reader/pages/damage.hpp"
 #include "platform/reader/records/column_type.hpp"
 #include "platform/reader/records/long_value.hpp"
 #include "platform/reader/records/text_value.hpp"
@@ -96,7 +96,7 @@ std::optional<std::int64_t> Record::integer(const ColumnDescriptor& column) cons
         case 4:
             return view.i32(0);
         default:
-            throw_damaged(file_->path(), "a number column has a wrong length");
+            throw errors::database_damaged(file_->path(), "a number column has a wrong length");
     }
 }
 
@@ -130,7 +130,8 @@ const ColumnDescriptor& required_column(const PageFile& file, const TableDefinit
     const auto found = std::find_if(table.columns.begin(), table.columns.end(),
                                     [&](const ColumnDescriptor& c) { return c.name == name; });
     if (found == table.columns.end()) {
-        throw_damaged(file.path(), "a catalog table lacks the column " + text::utf16_to_utf8(name));
+        throw errors::database_damaged(file.path(),
+                                       "a catalog table lacks the column " + text::utf16_to_utf8(name));
     }
     return *found;
 }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/errors.hpp"
 #include "platform/reader/pages/byte_view.hpp"
-#include "platform/reader/pages/damage.hpp"
 #include "platform/reader/records/tdef_name.hpp"
 
 namespace qz::jet {
@@ -46,17 +46,18 @@ constexpr std::size_t max_definition_pages = 64;
 // without its header).
 PageBytes definition_buffer(const PageFile& file, std::uint32_t first_page) {
     // Page 0 ends a chain, so a definition said to start there has no pages at all.
-    if (first_page == 0) throw_damaged(file.path(), "a table definition is said to start on the header page");
+    if (first_page == 0)
+        throw errors::database_damaged(file.path(), "a table definition is said to start on the header page");
     PageBytes first;
     std::shared_ptr<std::vector<std::uint8_t>> joined;
     std::vector<std::uint32_t> seen;
     std::uint32_t number = first_page;
     while (number != 0) {
         if (std::find(seen.begin(), seen.end(), number) != seen.end())
-            throw_damaged(file.path(), "the pages of a table definition form a loop");
+            throw errors::database_damaged(file.path(), "the pages of a table definition form a loop");
         seen.push_back(number);
         if (seen.size() > max_definition_pages)
-            throw_damaged(file.path(), "a table definition has too many pages");
+            throw errors::database_damaged(file.path(), "a table definition has too many pages");
         const PageBytes page = file.page(number);
         const ByteView view(*page, file.path());
         view.require((*page)[0] == table_definition_page_type, "a table definition page has the wrong type");

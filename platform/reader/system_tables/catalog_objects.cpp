@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "platform/reader/pages/damage.hpp"
+#include "platform/errors.hpp"
 #include "platform/reader/records/long_value.hpp"
 #include "platform/reader/records/table_scan.hpp"
 
@@ -33,7 +33,8 @@ std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const Tabl
         CatalogObject o;
         o.slot = slot;
         o.id = static_cast<std::int32_t>(record.integer(id).value_or(0));
-        if (!ids.insert(o.id).second) throw_damaged(file.path(), "two catalog objects have the same id");
+        if (!ids.insert(o.id).second)
+            throw errors::database_damaged(file.path(), "two catalog objects have the same id");
         o.parent_id = static_cast<std::int32_t>(record.integer(parent_id).value_or(0));
         o.name = record.text(name).value_or(u"");
         o.type = static_cast<std::int16_t>(record.integer(type).value_or(0));
@@ -53,7 +54,7 @@ std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const Tabl
         objects.push_back(std::move(o));
     });
     if (property_bytes > long_value_capacity(file))
-        throw_damaged(file.path(), "catalog objects share their property blobs");
+        throw errors::database_damaged(file.path(), "catalog objects share their property blobs");
     return objects;
 }
 
@@ -65,15 +66,15 @@ void require_rows_of_every_database(const PageFile& file, const std::vector<Cata
     };
     for (const std::u16string_view container : {u"Tables", u"Databases", u"Relationships"}) {
         if (find(catalog_root_id, object_type::container, container) == objects.end())
-            throw_damaged(file.path(), "the catalog lacks one of its containers");
+            throw errors::database_damaged(file.path(), "the catalog lacks one of its containers");
     }
     const std::int32_t tables = find(catalog_root_id, object_type::container, u"Tables")->id;
     const auto catalog = find(tables, object_type::local_table, u"MSysObjects");
     if (catalog == objects.end() || catalog->id != static_cast<std::int32_t>(catalog_definition_page))
-        throw_damaged(file.path(), "the catalog lacks its own row");
+        throw errors::database_damaged(file.path(), "the catalog lacks its own row");
     for (const std::u16string_view system_table : {u"MSysACEs", u"MSysQueries", u"MSysRelationships"}) {
         if (find(tables, object_type::local_table, system_table) == objects.end())
-            throw_damaged(file.path(), "the catalog lacks one of its system tables");
+            throw errors::database_damaged(file.path(), "the catalog lacks one of its system tables");
     }
 }
 

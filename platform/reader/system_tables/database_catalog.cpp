@@ -5,11 +5,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "platform/error.hpp"
+#include "platform/errors.hpp"
 #include "platform/field_types.hpp"
 #include "platform/files/native_path.hpp"
 #include "platform/reader/pages/byte_view.hpp"
-#include "platform/reader/pages/damage.hpp"
 #include "platform/reader/records/column_type.hpp"
 #include "platform/reader/records/index_leaf_walk.hpp"
 #include "platform/reader/records/long_value.hpp"
@@ -22,7 +21,6 @@ namespace {
 
 constexpr std::uint32_t table_page_mask = 0x00FFFFFF;  // a local table's id is its first TDEF page (8.5)
 constexpr int max_link_depth = 8;                      // links to links: a chain longer than this loops
-constexpr std::int32_t object_not_found = 3011;        // the engine's number for a missing object
 
 std::uint64_t slot_key(std::uint32_t page, std::uint8_t row) { return std::uint64_t{page} << 8 | row; }
 
@@ -90,7 +88,7 @@ const std::vector<const CatalogObject*>& Catalog::index_order() const {
         std::find_if(objects_table_.logical_indexes.begin(), objects_table_.logical_indexes.end(),
                      [](const LogicalIndex& i) { return i.name == u"ParentIdName"; });
     if (by_name == objects_table_.logical_indexes.end()) {
-        throw_damaged(file_->path(), "the catalog has no ParentIdName index");
+        throw errors::database_damaged(file_->path(), "the catalog has no ParentIdName index");
     }
     const std::uint32_t root = objects_table_.real_indexes[by_name->real_index].root_page;
     PageBytes current;
@@ -108,11 +106,12 @@ const std::vector<const CatalogObject*>& Catalog::index_order() const {
     for (const RowAddress& p : pointers) {
         const auto found = by_slot.find(slot_key(p.page, p.row));
         if (found == by_slot.end())
-            throw_damaged(file_->path(), "the catalog index names a row that does not exist");
+            throw errors::database_damaged(file_->path(),
+                                           "the catalog index names a row that does not exist");
         order.push_back(found->second);
     }
     if (order.size() != objects_.size())
-        throw_damaged(file_->path(), "the catalog index misses catalog rows");
+        throw errors::database_damaged(file_->path(), "the catalog index misses catalog rows");
     order_ = std::move(order);
     return *order_;
 }
@@ -331,14 +330,14 @@ std::shared_ptr<const Catalog> Catalog::linked_catalog(const CatalogObject& link
     } else if (!stored.empty() && as_stored.has_filename() && std::filesystem::exists(beside, ignored)) {
         chosen = beside;
     } else {
-        throw Error(error_number::file_not_found, u"Could not find file '" + stored + u"'.");
+        throw errors::file_not_found(stored);
     }
     const std::lock_guard lock(lazy_mutex_);
     if (const auto identity = files::identity_of(chosen)) {
         if (const auto open = linked_.find(*identity); open != linked_.end()) return open->second;
     }
     if (link_depth_ >= max_link_depth)
-        throw_damaged(file_->path(), "linked tables link to each other in a loop");
+        throw errors::database_damaged(file_->path(), "linked tables link to each other in a loop");
     auto catalog = Catalog::open(files::text_from_native(chosen.native()), u"", link_depth_ + 1);
     linked_.emplace(catalog->file().identity(), catalog);
     return catalog;
@@ -363,15 +362,13 @@ DefinitionLocation Catalog::definition_location(const CatalogObject& table) cons
         if (static_cast<std::uint32_t>(table.id) == page && is_table_definition_page(*file_, page)) {
             return {shared_from_this(), &table, page};
         }
-        throw Error(error_number::odbc_connection_failed,
-                    u"ODBC--connection to '" + odbc_source_name(table) + u"' failed.");
+        throw errors::odbc_connection_failed(odbc_source_name(table));
     }
     const std::shared_ptr<const Catalog> linked = linked_catalog(table);
     const std::u16string& wanted = table.foreign_name.empty() ? table.name : table.foreign_name;
     const CatalogObject* target = linked->find_table(wanted);
     if (target == nullptr) {
-        throw Error(object_not_found,
-                    u"Could not find the object '" + wanted + u"' in '" + linked->file().path() + u"'.");
+        throw errors::object_not_found(wanted, linked->file().path());
     }
     return linked->definition_location(*target);
 }

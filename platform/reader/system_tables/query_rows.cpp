@@ -1,6 +1,6 @@
 #include "platform/reader/system_tables/query_rows.hpp"
 
-#include "platform/reader/pages/damage.hpp"
+#include "platform/errors.hpp"
 #include "platform/reader/records/record.hpp"
 #include "platform/reader/records/table_scan.hpp"
 
@@ -12,7 +12,8 @@ std::int32_t order_key(const PageFile& file, const Record& record, const ColumnD
     const auto bytes = record.bytes(column);
     if (!bytes) return 0;
     if (bytes->size() > 4)
-        throw_damaged(file.path(), "a saved query's row has an Order key longer than 4 bytes");
+        throw errors::database_damaged(file.path(),
+                                       "a saved query's row has an Order key longer than 4 bytes");
     std::uint32_t key = 0;
     for (const std::uint8_t b : *bytes) key = key << 8 | b;
     return static_cast<std::int32_t>(key);
