@@ -4,19 +4,17 @@
 
 #include "platform/files/whole_file.hpp"
 #include "platform/text/code_page.hpp"
+#include "platform/text/utf16le.hpp"
 
 namespace qz::front_end {
 
 void write_result_file(const std::filesystem::path& path, std::u16string_view result) {
-    std::string bytes;
-    bytes.reserve(2 * (result.size() + 1));
-    const auto append_unit = [&bytes](char16_t unit) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    };
-    append_unit(u'\uFEFF');
-    for (const char16_t unit : result) append_unit(unit);
-    files::write_whole_file(path, bytes);
+    // A byte-order mark first, as the result file has always begun.
+    std::u16string units;
+    units.reserve(result.size() + 1);
+    units.push_back(u'\uFEFF');
+    units.append(result);
+    files::write_whole_file(path, text::utf16_to_utf16le(units));
 }
 
 std::u16string error_line(const Error& error) {
