@@ -13,7 +13,7 @@ constexpr std::int32_t auto_increment_attributes = 17;
 
 }  // namespace
 
-std::u16string describe_field(const engine::Field& field, const qz_cls_odbc_access& session,
+std::u16string describe_field(const engine::Field& field, const Separators& separators,
                               const locale::DateText& dates) {
     std::u16string decimal_places;
     std::u16string unicode_compression;
@@ -40,7 +40,7 @@ std::u16string describe_field(const engine::Field& field, const qz_cls_odbc_acce
     const std::int32_t size = field.Size();
     const std::int32_t collating_order = field.CollatingOrder();
 
-    RecordText record(session.strSep2, session.strSep3);
+    RecordText record(separators.item, separators.key);
     record.item(u"name", name)
         .item(u"allow_zero_length", boolean_text(allow_zero_length))
         .item(u"attributes", integer_text(attributes))
@@ -57,12 +57,12 @@ std::u16string describe_field(const engine::Field& field, const qz_cls_odbc_acce
 }
 
 std::u16string describe_fields(const engine::Collection<engine::Field>& fields,
-                               const qz_cls_odbc_access& session) {
+                               const Separators& separators) {
     const locale::DateText dates;
     std::u16string listing;
     const std::int16_t count = fields.Count();
     for (std::int16_t position = 0; position < count; ++position) {
-        append_record(listing, session.strSep1, describe_field(*fields.Item(position), session, dates));
+        append_record(listing, separators.record, describe_field(*fields.Item(position), separators, dates));
     }
     return listing;
 }

@@ -1,13 +1,14 @@
 #include "catalog/listings/describe_field.hpp"
 #include "catalog/listings/find_catalog_entry.hpp"
-#include "catalog/session/qz_cls_odbc_access.hpp"
+#include "catalog/listings/listings.hpp"
 
-namespace qz {
+namespace qz::listings {
 
-std::u16string qz_cls_odbc_access::get_fields(std::u16string strTable, std::u16string /*strPathFile*/) {
-    const auto table = listings::find_catalog_entry(*database().TableDefs(), strTable);
-    if (!table) return std::u16string(listings::table_not_found);
-    return listings::describe_fields(*table->Fields(), *this);
+std::u16string table_fields(const engine::Database& database, const Separators& separators,
+                            std::u16string_view table_name) {
+    const auto table = find_catalog_entry(*database.TableDefs(), table_name);
+    if (!table) return std::u16string(table_not_found);
+    return describe_fields(*table->Fields(), separators);
 }
 
-}  // namespace qz
+}  // namespace qz::listings

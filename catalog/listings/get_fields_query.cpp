@@ -1,13 +1,14 @@
 #include "catalog/listings/describe_field.hpp"
 #include "catalog/listings/find_catalog_entry.hpp"
-#include "catalog/session/qz_cls_odbc_access.hpp"
+#include "catalog/listings/listings.hpp"
 
-namespace qz {
+namespace qz::listings {
 
-std::u16string qz_cls_odbc_access::get_fields_query(std::u16string strQuery) {
-    const auto query = listings::find_catalog_entry(*database().QueryDefs(), strQuery);
-    if (!query) return std::u16string(listings::query_not_found);
-    return listings::describe_fields(*query->Fields(), *this);
+std::u16string query_fields(const engine::Database& database, const Separators& separators,
+                            std::u16string_view query_name) {
+    const auto query = find_catalog_entry(*database.QueryDefs(), query_name);
+    if (!query) return std::u16string(query_not_found);
+    return describe_fields(*query->Fields(), separators);
 }
 
-}  // namespace qz
+}  // namespace qz::listings

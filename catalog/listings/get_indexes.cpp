@@ -1,15 +1,16 @@
 #include <cstdint>
 
 #include "catalog/listings/find_catalog_entry.hpp"
+#include "catalog/listings/listings.hpp"
 #include "catalog/listings/record_text.hpp"
 #include "catalog/listings/value_text.hpp"
-#include "catalog/session/qz_cls_odbc_access.hpp"
 
-namespace qz {
+namespace qz::listings {
 
-std::u16string qz_cls_odbc_access::get_indexes(std::u16string strTable) {
-    const auto table = listings::find_catalog_entry(*database().TableDefs(), strTable);
-    if (!table) return std::u16string(listings::table_not_found);
+std::u16string indexes(const engine::Database& database, const Separators& separators,
+                       std::u16string_view table_name) {
+    const auto table = find_catalog_entry(*database.TableDefs(), table_name);
+    if (!table) return std::u16string(table_not_found);
     const auto indexes = table->Indexes();
     std::u16string listing;
     const std::int16_t count = indexes->Count();
@@ -24,18 +25,18 @@ std::u16string qz_cls_odbc_access::get_indexes(std::u16string strTable) {
         const bool required = index->Required();
         const bool unique = index->Unique();
 
-        listings::RecordText record(strSep2, strSep3);
+        RecordText record(separators.item, separators.key);
         record.item(u"name", name)
-            .item(u"clustered", listings::boolean_text(clustered))
+            .item(u"clustered", boolean_text(clustered))
             .item(u"fields", fields)
-            .item(u"foreign", listings::boolean_text(foreign))
-            .item(u"ignore_nulls", listings::boolean_text(ignore_nulls))
-            .item(u"primary", listings::boolean_text(primary))
-            .item(u"required", listings::boolean_text(required))
-            .item(u"unique", listings::boolean_text(unique));
-        listings::append_record(listing, strSep1, record.text());
+            .item(u"foreign", boolean_text(foreign))
+            .item(u"ignore_nulls", boolean_text(ignore_nulls))
+            .item(u"primary", boolean_text(primary))
+            .item(u"required", boolean_text(required))
+            .item(u"unique", boolean_text(unique));
+        append_record(listing, separators.record, record.text());
     }
     return listing;
 }
 
-}  // namespace qz
+}  // namespace qz::listings

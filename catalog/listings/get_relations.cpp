@@ -1,15 +1,15 @@
 #include <cstdint>
 
+#include "catalog/listings/listings.hpp"
 #include "catalog/listings/record_text.hpp"
 #include "catalog/listings/value_text.hpp"
-#include "catalog/session/qz_cls_odbc_access.hpp"
 
-namespace qz {
+namespace qz::listings {
 namespace {
 
-// The joined fields of one relation: pairs joined by strSep4, their two items by strSep5, key and value
-// by strSep6.
-std::u16string field_pairs(const engine::Relation& relation, const qz_cls_odbc_access& session) {
+// The joined fields of one relation: pairs joined by the inner record separator, their two items by the
+// inner item separator, key and value by the inner key separator.
+std::u16string field_pairs(const engine::Relation& relation, const Separators& separators) {
     const auto fields = relation.Fields();
     std::u16string pairs;
     const std::int16_t count = fields->Count();
@@ -17,17 +17,17 @@ std::u16string field_pairs(const engine::Relation& relation, const qz_cls_odbc_a
         const auto field = fields->Item(position);
         const std::u16string name = field->Name();
         const std::u16string foreign_name = field->ForeignName();
-        listings::RecordText pair(session.strSep5, session.strSep6);
+        RecordText pair(separators.inner_item, separators.inner_key);
         pair.item(u"name", name).item(u"foreign_name", foreign_name);
-        listings::append_record(pairs, session.strSep4, pair.text());
+        append_record(pairs, separators.inner_record, pair.text());
     }
     return pairs;
 }
 
 }  // namespace
 
-std::u16string qz_cls_odbc_access::get_relations() {
-    const auto relations = database().Relations();
+std::u16string relations(const engine::Database& database, const Separators& separators) {
+    const auto relations = database.Relations();
     std::u16string listing;
     const std::int16_t count = relations->Count();
     for (std::int16_t position = 0; position < count; ++position) {
@@ -36,17 +36,17 @@ std::u16string qz_cls_odbc_access::get_relations() {
         const std::u16string table = relation->Table();
         const std::u16string foreign_table = relation->ForeignTable();
         const std::int32_t attributes = relation->Attributes();
-        const std::u16string fields = field_pairs(*relation, *this);
+        const std::u16string fields = field_pairs(*relation, separators);
 
-        listings::RecordText record(strSep2, strSep3);
+        RecordText record(separators.item, separators.key);
         record.item(u"name", name)
             .item(u"table", table)
             .item(u"foreign_table", foreign_table)
-            .item(u"attributes", listings::integer_text(attributes))
+            .item(u"attributes", integer_text(attributes))
             .item(u"fields", fields);
-        listings::append_record(listing, strSep1, record.text());
+        append_record(listing, separators.record, record.text());
     }
     return listing;
 }
 
-}  // namespace qz
+}  // namespace qz::listings

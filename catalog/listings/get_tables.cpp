@@ -1,10 +1,10 @@
 #include <cstdint>
 
+#include "catalog/listings/listings.hpp"
 #include "catalog/listings/record_text.hpp"
 #include "catalog/listings/value_text.hpp"
-#include "catalog/session/qz_cls_odbc_access.hpp"
 
-namespace qz {
+namespace qz::listings {
 namespace {
 
 // "tab" keeps the ordinary local tables (no attribute bits), "sys" the system, hidden and linked ones,
@@ -17,14 +17,15 @@ bool included(std::u16string_view selector, std::int32_t attributes) {
 
 }  // namespace
 
-std::u16string qz_cls_odbc_access::get_tables(std::u16string strTipo) {
+std::u16string tables(const engine::Database& database, const Separators& separators,
+                      std::u16string_view selector) {
     const locale::DateText dates;
-    const auto tables = database().TableDefs();
+    const auto tables = database.TableDefs();
     std::u16string listing;
     const std::int16_t count = tables->Count();
     for (std::int16_t position = 0; position < count; ++position) {
         const auto table = tables->Item(position);
-        if (!included(strTipo, table->Attributes())) continue;
+        if (!included(selector, table->Attributes())) continue;
         const std::u16string name = table->Name();
         const std::u16string date_created = dates.format(table->DateCreated());
         const std::u16string last_updated = dates.format(table->LastUpdated());
@@ -32,17 +33,17 @@ std::u16string qz_cls_odbc_access::get_tables(std::u16string strTipo) {
         const std::int16_t index_count = table->Indexes()->Count();
         const std::int32_t attributes = table->Attributes();
 
-        listings::RecordText record(strSep2, strSep3);
-        record.item(u"id", listings::integer_text(position))
+        RecordText record(separators.item, separators.key);
+        record.item(u"id", integer_text(position))
             .item(u"name", name)
             .item(u"date_created", date_created)
             .item(u"last_updated", last_updated)
-            .item(u"fields", listings::integer_text(field_count))
-            .item(u"indexes", listings::integer_text(index_count))
-            .item(u"attributes", listings::integer_text(attributes));
-        listings::append_record(listing, strSep1, record.text());
+            .item(u"fields", integer_text(field_count))
+            .item(u"indexes", integer_text(index_count))
+            .item(u"attributes", integer_text(attributes));
+        append_record(listing, separators.record, record.text());
     }
     return listing;
 }
 
-}  // namespace qz
+}  // namespace qz::listings

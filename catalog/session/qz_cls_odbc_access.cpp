@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "catalog/listings/listings.hpp"
 #include "catalog/session/default_engine.hpp"
 #include "catalog/session/qz_cls_regedit.hpp"
 #include "platform/errors.hpp"
@@ -15,6 +16,12 @@ namespace {
 // After "\" became "/", text holding one of these is a file path; anything else is a data-source name.
 bool is_file_path(std::u16string_view data_source) {
     return data_source.find_first_of(u":./") != std::u16string_view::npos;
+}
+
+// The separators `connect` stored, as the listings take them.
+listings::Separators separators_of(const qz_cls_odbc_access& session) {
+    return {session.strSep1, session.strSep2, session.strSep3,
+            session.strSep4, session.strSep5, session.strSep6};
 }
 
 }  // namespace
@@ -58,6 +65,30 @@ std::u16string qz_cls_odbc_access::connect(std::u16string strDsn, std::u16string
 const engine::Database& qz_cls_odbc_access::database() const {
     if (!dbDao) throw errors::object_not_set();
     return *dbDao;
+}
+
+std::u16string qz_cls_odbc_access::get_tables(std::u16string strTipo) {
+    return listings::tables(database(), separators_of(*this), strTipo);
+}
+
+std::u16string qz_cls_odbc_access::get_fields(std::u16string strTable, std::u16string /*strPathFile*/) {
+    return listings::table_fields(database(), separators_of(*this), strTable);
+}
+
+std::u16string qz_cls_odbc_access::get_indexes(std::u16string strTable) {
+    return listings::indexes(database(), separators_of(*this), strTable);
+}
+
+std::u16string qz_cls_odbc_access::get_relations() {
+    return listings::relations(database(), separators_of(*this));
+}
+
+std::u16string qz_cls_odbc_access::get_querys() {
+    return listings::queries(database(), separators_of(*this));
+}
+
+std::u16string qz_cls_odbc_access::get_fields_query(std::u16string strQuery) {
+    return listings::query_fields(database(), separators_of(*this), strQuery);
 }
 
 std::vector<engine::FileIdentity> qz_cls_odbc_access::files_read() const {

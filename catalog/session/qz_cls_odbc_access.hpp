@@ -1,6 +1,7 @@
 #pragma once
 // The catalog session: one open database, the path it was opened from and the six separators every
-// listing writes with. `connect` fills it; the listings (defined in catalog/listings/) read it.
+// listing writes with. `connect` fills it; each listing member hands the open database and the separators
+// to its listing in catalog/listings/.
 
 #include <cstdint>
 #include <memory>
