@@ -59,17 +59,17 @@ public:
         name_budget_ = blob_.size() * name_characters_per_blob_byte;
         const std::array<std::uint8_t, 4>& signature = jet3_ ? jet3_signature : jet4_signature;
         blob_.require(blob_.size() >= signature.size(), "a property blob is truncated");
-        for (std::size_t i = 0; i < signature.size(); ++i) {
-            blob_.require(blob_.u8(i) == signature[i], "a property blob has an unknown signature");
+        for (const std::uint8_t expected : signature) {
+            blob_.require(blob_.next_u8() == expected, "a property blob has an unknown signature");
         }
-        for (std::size_t at = signature.size(); at < blob_.size();) {
-            blob_.require(blob_.size() - at >= chunk_header_length,
+        while (blob_.remaining() > 0) {
+            blob_.require(blob_.remaining() >= chunk_header_length,
                           "a property blob ends inside a chunk header");
-            const std::uint32_t length = blob_.u32(at);
-            blob_.require(length >= chunk_header_length && length <= blob_.size() - at,
+            const std::uint32_t length = blob_.next_u32();
+            blob_.require(length >= chunk_header_length && length - 4 <= blob_.remaining(),
                           "a property chunk's length does not fit its blob");
-            const std::uint16_t kind = blob_.u16(at + 4);
-            const ByteView body = blob_.sub(at + chunk_header_length, length - chunk_header_length);
+            const std::uint16_t kind = blob_.next_u16();
+            ByteView body = blob_.next(length - chunk_header_length);
             if (kind == name_pool_chunk) {
                 read_names(body);
             } else {
@@ -77,55 +77,56 @@ public:
                               "a property blob has a chunk of unknown kind");
                 maps.push_back(read_values(body));
             }
-            at += length;
         }
         return maps;
     }
 
 private:
     // The dictionary of property names: repeated u16 byte length and name; records refer to them by index.
-    void read_names(const ByteView& body) {
-        names_.clear();
-        for (std::size_t at = 0; at < body.size();) {
-            const std::size_t length = body.u16(at);
-            body.require(length <= body.size() - at - 2, "a property name runs past its chunk");
-            names_.push_back(name_text(body.sub(at + 2, length)));
-            at += 2 + length;
-        }
-    }
+  void read_names(ByteView body) {
+      names_.clear();
+      while (body.remaining() > 0) {
+          const std::size_t length = body.next_u16();
+          body.require(length <= body.remaining(), "a property name runs past its chunk");
+          names_.push_back(name_text(body.next(length)));
+      }
+  }
 
-    PropertyMap read_values(const ByteView& body) {
-        PropertyMap map;
-        body.require(body.size() >= 4, "a property map header is truncated");
-        const std::uint32_t header_length = body.u32(0);
-        body.require(header_length >= 4 && header_length <= body.size(),
-                     "a property map header does not fit its chunk");
-        if (header_length >= 6) {
-            const std::size_t name_length = body.u16(4);
-            body.require(name_length <= header_length - 6, "a property map name runs past its header");
-            map.name = name_text(body.sub(6, name_length));
-        }
-        for (std::size_t at = header_length; at < body.size();) {
-            body.require(body.size() - at >= record_header_length, "a property record is truncated");
-            const std::size_t length = body.u16(at);
-            body.require(length >= record_header_length && length <= body.size() - at,
-                         "a property record's length does not fit its chunk");
-            const std::size_t name_index = body.u16(at + 4);
-            body.require(name_index < names_.size(),
-                         "a property refers to a name missing from the dictionary");
-            body.require(names_[name_index].size() <= name_budget_,
-                         "a property blob's records repeat its names more than its size allows");
-            name_budget_ -= names_[name_index].size();
-            const std::size_t value_length = body.u16(at + 6);
-            body.require(value_length <= length - record_header_length,
-                         "a property value runs past its record");
-            PropertyEntry entry{names_[name_index], body.u8(at + 3), body.u8(at + 2) != 0, {}};
-            entry.value = decode_value(entry, body.sub(at + record_header_length, value_length));
-            map.entries.push_back(std::move(entry));
-            at += length;
-        }
-        return map;
-    }
+  PropertyMap read_values(ByteView body) {
+      PropertyMap map;
+      body.require(body.size() >= 4, "a property map header is truncated");
+      const std::uint32_t header_length = body.u32(0);
+      body.require(header_length >= 4 && header_length <= body.size(),
+                   "a property map header does not fit its chunk");
+      ByteView header = body.next(header_length);
+      header.skip(4);
+      if (header.remaining() >= 2) {
+          const std::size_t name_length = header.next_u16();
+          body.require(name_length <= header.remaining(), "a property map name runs past its header");
+          map.name = name_text(header.next(name_length));
+      }
+      while (body.remaining() > 0) {
+          body.require(body.remaining() >= record_header_length, "a property record is truncated");
+          // The length counts itself.
+          const std::size_t length = body.next_u16();
+          body.require(length >= record_header_length && length - 2 <= body.remaining(),
+                       "a property record's length does not fit its chunk");
+          ByteView record = body.next(length - 2);
+          const bool ddl = record.next_u8() != 0;
+          const std::uint8_t data_type = record.next_u8();
+          const std::size_t name_index = record.next_u16();
+          body.require(name_index < names_.size(), "a property refers to a name missing from the dictionary");
+          body.require(names_[name_index].size() <= name_budget_,
+                       "a property blob's records repeat its names more than its size allows");
+          name_budget_ -= names_[name_index].size();
+          const std::size_t value_length = record.next_u16();
+          body.require(value_length <= record.remaining(), "a property value runs past its record");
+          PropertyEntry entry{names_[name_index], data_type, ddl, {}};
+          entry.value = decode_value(entry, record.next(value_length));
+          map.entries.push_back(std::move(entry));
+      }
+      return map;
+  }
 
     // Decoded by the stored type, not by the name: the same property has different types in different files.
     engine::Variant decode_value(const PropertyEntry& entry, const ByteView& value) const {
