@@ -10,7 +10,6 @@ namespace {
 
 constexpr std::uint8_t inline_map = 0x00;
 constexpr std::uint8_t reference_map = 0x01;
-constexpr std::size_t inline_bitmap_offset = 5;
 constexpr std::size_t map_page_bitmap_offset = 4;
 
 // Adds the pages whose bits are set, the first bit standing for page `first`. A set bit past the end of the
@@ -34,22 +33,22 @@ void add_bits(const PageFile& file, std::span<const std::uint8_t> bitmap, std::u
 
 std::vector<std::uint32_t> usage_map_pages(const PageFile& file, RowAddress map) {
     const RowBytes row = read_raw_row(file, map);
-    const ByteView view(row.bytes, file.path());
+    // row = u8 kind, then for an inline map u32 first page and the bitmap, for a reference map u32 map pages
+    ByteView view(row.bytes, file.path());
     std::vector<std::uint32_t> pages;
-    const std::uint8_t kind = view.u8(0);
+    const std::uint8_t kind = view.next_u8();
     if (kind == inline_map) {
-        const std::uint32_t first = view.u32(1);
-        add_bits(file, row.bytes.subspan(std::min(inline_bitmap_offset, row.bytes.size())), first, pages);
+        const std::uint32_t first = view.next_u32();
+        add_bits(file, view.next(view.remaining()).bytes(), first, pages);
         return pages;
     }
     view.require(kind == reference_map, "a usage map has an unknown kind");
     const std::uint64_t pages_per_map_page = (file.format().page_size - map_page_bitmap_offset) * 8;
-    const std::size_t entries = (row.bytes.size() - 1) / 4;
     // Each map page covers a range of its own, so a sound map names each one once; reading one twice would
     // make the pages of one bitmap count for many ranges.
     std::unordered_set<std::uint32_t> map_pages;
-    for (std::size_t j = 0; j < entries; ++j) {
-        const std::uint32_t map_page = view.u32(1 + 4 * j);
+    for (std::size_t j = 0; view.remaining() >= 4; ++j) {
+        const std::uint32_t map_page = view.next_u32();
         if (map_page == 0) continue;
         if (!map_pages.insert(map_page).second)
             throw errors::database_damaged(file.path(), "a usage map names one of its map pages twice");

@@ -58,12 +58,12 @@ std::vector<std::uint8_t> read_long_value(const PageFile& file, std::span<const 
         header.require(next.page != 0 || next.row != 0, "a long-value chain ends before its declared length");
         header.require(seen.insert(next.page << 8 | next.row).second, "a long-value chain loops");
         const RowBytes row = read_raw_row(file, next);
-        const ByteView chunk(row.bytes, file.path());
-        chunk.require(row.bytes.size() >= 4, "a long-value chunk is too short");
-        next = RowAddress::from_stored(chunk.u32(0));
-        const std::size_t take = std::min<std::size_t>(row.bytes.size() - 4, length - value.size());
-        value.insert(value.end(), row.bytes.begin() + 4,
-                     row.bytes.begin() + 4 + static_cast<std::ptrdiff_t>(take));
+        // chunk = address of the next chunk, then data
+        ByteView chunk(row.bytes, file.path());
+        chunk.require(chunk.size() >= 4, "a long-value chunk is too short");
+        next = RowAddress::from_stored(chunk.next_u32());
+        const ByteView data = chunk.next(std::min<std::size_t>(chunk.remaining(), length - value.size()));
+        value.insert(value.end(), data.bytes().begin(), data.bytes().end());
     }
     return value;
 }
