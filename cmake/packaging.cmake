@@ -19,8 +19,7 @@ set_target_properties(qz_odbc_access_shared PROPERTIES
 target_include_directories(qz_odbc_access_shared PUBLIC
   $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
   $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/qz_odbc_access> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
-target_link_libraries(qz_odbc_access_shared PRIVATE $<BUILD_INTERFACE:qz_warnings>
-  PkgConfig::ODBCINST OpenSSL::Crypto)
+target_link_libraries(qz_odbc_access_shared PRIVATE $<BUILD_INTERFACE:qz_warnings> ${CMAKE_DL_LIBS})
 set_target_properties(qz_odbc_access PROPERTIES EXPORT_NAME static)
 target_include_directories(qz_odbc_access INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 
@@ -69,4 +68,6 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION database)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Opened when first needed rather than linked, so the scan of linked libraries does not find them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3, libodbcinst2")
 include(CPack)

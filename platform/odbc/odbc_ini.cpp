@@ -1,9 +1,9 @@
 #include "platform/odbc/odbc_ini.hpp"
 
-#include <odbcinst.h>
-
 #include <array>
 #include <string>
+
+#include "platform/odbc/odbcinst_functions.hpp"
 
 namespace qz::odbc {
 namespace {
@@ -18,8 +18,8 @@ constexpr int lookup_buffer_size = 1024;
 // libodbcinst keeps its configuration mode per process; this puts it back to its default when the read ends.
 class ConfigModeScope {
   public:
-    explicit ConfigModeScope(UWORD mode) { SQLSetConfigMode(mode); }
-    ~ConfigModeScope() { SQLSetConfigMode(ODBC_BOTH_DSN); }
+    explicit ConfigModeScope(UWORD mode) { odbcinst().SQLSetConfigMode(mode); }
+    ~ConfigModeScope() { odbcinst().SQLSetConfigMode(ODBC_BOTH_DSN); }
     ConfigModeScope(const ConfigModeScope&) = delete;
     ConfigModeScope& operator=(const ConfigModeScope&) = delete;
 };
@@ -34,8 +34,9 @@ std::string read_odbc_ini_value(OdbcIniFile file, std::string_view section, std:
     const char* file_name = file == OdbcIniFile::drivers ? "odbcinst.ini" : "odbc.ini";
     const ConfigModeScope mode(file == OdbcIniFile::user_data_sources ? ODBC_USER_DSN : ODBC_SYSTEM_DSN);
     std::array<char, lookup_buffer_size> buffer{};
-    const int length = SQLGetPrivateProfileString(section_text.c_str(), key_text.c_str(), "", buffer.data(),
-                                                  static_cast<int>(buffer.size()), file_name);
+    const int length =
+        odbcinst().SQLGetPrivateProfileString(section_text.c_str(), key_text.c_str(), "", buffer.data(),
+                                              static_cast<int>(buffer.size()), file_name);
     if (length <= 0) return {};
     const auto value_length = static_cast<std::size_t>(length);
     if (key.size() + 1 + blanks_around_equals + value_length >= longest_whole_line) return {};

@@ -1,0 +1,24 @@
+#include "platform/odbc/odbcinst_functions.hpp"
+
+#include "platform/shared_library.hpp"
+
+namespace qz::odbc {
+namespace {
+
+OdbcinstFunctions load_odbcinst() {
+    const SharedLibrary library("libodbcinst.so.2");
+    OdbcinstFunctions functions{};
+    functions.SQLSetConfigMode = library.function<decltype(functions.SQLSetConfigMode)>("SQLSetConfigMode");
+    functions.SQLGetPrivateProfileString =
+        library.function<decltype(functions.SQLGetPrivateProfileString)>("SQLGetPrivateProfileString");
+    return functions;
+}
+
+}  // namespace
+
+const OdbcinstFunctions& odbcinst() {
+    static const OdbcinstFunctions functions = load_odbcinst();
+    return functions;
+}
+
+}  // namespace qz::odbc
