@@ -23,8 +23,9 @@ inline std::filesystem::path program_path() {
 
 }  // namespace qz::test
 
-// Skips the current test, visibly, when the fixtures are not at hand.
-#define QZ_REQUIRE_FIXTURES()                                                       \
-    do {                                                                            \
-        if (::qz::test::fixtures_folder().empty()) GTEST_SKIP() << "no fixtures";  \
+// Skips the current test, visibly and saying where fixtures are looked for, when they are not at hand.
+#define QZ_REQUIRE_FIXTURES()                                                                         \
+    do {                                                                                              \
+        if (::qz::test::fixtures_folder().empty())                                                    \
+            GTEST_SKIP() << "no fixtures: set QZ_FIXTURES or put ../shared/fixtures beside the checkout"; \
     } while (0)
