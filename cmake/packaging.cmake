@@ -28,8 +28,7 @@ set_target_properties(qz_odbc_access_shared PROPERTIES
 target_include_directories(qz_odbc_access_shared PUBLIC
   $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 target_compile_features(qz_odbc_access_shared PUBLIC cxx_std_20)
-target_link_libraries(qz_odbc_access_shared PRIVATE $<BUILD_INTERFACE:qz_warnings>
-  PkgConfig::ODBCINST OpenSSL::Crypto)
+target_link_libraries(qz_odbc_access_shared PRIVATE $<BUILD_INTERFACE:qz_warnings> ${CMAKE_DL_LIBS})
 set_target_properties(qz_odbc_access PROPERTIES EXPORT_NAME static)
 target_include_directories(qz_odbc_access INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 
@@ -146,10 +145,13 @@ string(CONCAT CPACK_COMPONENT_PYTHON_DESCRIPTION
   "This package holds the Python 3 module qz_odbc_access.")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
   "${qz_deb_runtime} (= ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})")
-# What a program linking the static library links besides.
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SUGGESTS "unixodbc-dev, libssl-dev, libltdl-dev")
 # The module is built for one Python 3 version; bindings/python says which.
-set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${QZ_PYTHON_DEBIAN_DEPENDS}")
+# libcrypto and libodbcinst are opened when first needed rather than linked, so the scan of linked libraries
+# does not find them: the packages that hold the reader name them.
+set(qz_deb_opened_libraries "libssl3, libodbcinst2")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "${qz_deb_opened_libraries}")
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "${qz_deb_opened_libraries}")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${QZ_PYTHON_DEBIAN_DEPENDS}, ${qz_deb_opened_libraries}")
 # The runtime package's shlibs file tells dpkg-shlibdeps which package provides the library (CPack looks at
 # every package's shared objects, and warns that the Python module has no soname).
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)

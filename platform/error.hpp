@@ -31,11 +31,13 @@ namespace error_number {
 inline constexpr std::int32_t invalid_procedure_call = 5;
 inline constexpr std::int32_t overflow = 6;
 inline constexpr std::int32_t subscript_out_of_range = 9;
+inline constexpr std::int32_t error_in_loading_dll = 48;
 inline constexpr std::int32_t disk_full = 61;
 inline constexpr std::int32_t permission_denied = 70;
 inline constexpr std::int32_t path_file_access_error = 75;
 inline constexpr std::int32_t path_not_found = 76;
 inline constexpr std::int32_t object_not_set = 91;
+inline constexpr std::int32_t dll_entry_point_not_found = 453;
 inline constexpr std::int32_t file_not_found = 3024;
 inline constexpr std::int32_t wrong_password = 3031;
 inline constexpr std::int32_t invalid_path = 3044;

@@ -1,5 +1,6 @@
 // Writes the project's sample database: a few related tables with indexes, saved queries, and names in
-// more than one script. Usage: make_sample <path> [jet3|jet4|ace12|ace14]
+// more than one script. Usage: make_sample <path> [jet3|jet4|ace12|ace14] [password]
+// A password protects a Jet 3 or Jet 4 file and encodes its pages (the fuzz targets start from such files).
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -66,7 +67,7 @@ Schema sample(Format format) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <path> [jet3|jet4|ace12|ace14]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <path> [jet3|jet4|ace12|ace14] [password]\n", argv[0]);
         return 2;
     }
     const std::string kind = argc > 2 ? argv[2] : "jet4";
@@ -75,7 +76,13 @@ int main(int argc, char** argv) {
                           : kind == "ace14" ? Format::ace14
                                             : Format::jet4;
     try {
-        write_database(sample(format), argv[1]);
+        Schema schema = sample(format);
+        if (argc > 3) {
+            const std::string password = argv[3];
+            schema.password.assign(password.begin(), password.end());  // ASCII
+            schema.encoding_key = 0x5A3C9E17;
+        }
+        write_database(schema, argv[1]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_sample: %s\n", e.what());
         return 1;

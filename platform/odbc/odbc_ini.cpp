@@ -1,6 +1,5 @@
 #include "platform/odbc/odbc_ini.hpp"
 
-#include <odbcinst.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,12 +10,7 @@
 #include <string>
 #include <vector>
 
-extern "C" {
-// libodbcinst's own answers to where its configuration files are (odbcinstext.h declares them; that header
-// is not meant for clients). Each fills `buffer` (at least 4096 bytes) and returns it.
-char* odbcinst_system_file_path(char* buffer);
-char* odbcinst_system_file_name(char* buffer);
-}
+#include "platform/odbc/odbcinst_functions.hpp"
 
 namespace qz::odbc {
 namespace {
@@ -32,15 +26,15 @@ constexpr std::size_t path_buffer_size = 4096;
 // libodbcinst keeps its configuration mode per process; this puts it back to its default when the read ends.
 class ConfigModeScope {
   public:
-    explicit ConfigModeScope(UWORD mode) { SQLSetConfigMode(mode); }
-    ~ConfigModeScope() { SQLSetConfigMode(ODBC_BOTH_DSN); }
+    explicit ConfigModeScope(UWORD mode) { odbcinst().SQLSetConfigMode(mode); }
+    ~ConfigModeScope() { odbcinst().SQLSetConfigMode(ODBC_BOTH_DSN); }
     ConfigModeScope(const ConfigModeScope&) = delete;
     ConfigModeScope& operator=(const ConfigModeScope&) = delete;
 };
 
 std::string system_folder() {
     std::array<char, path_buffer_size> buffer{};
-    const char* folder = odbcinst_system_file_path(buffer.data());
+    const char* folder = odbcinst().odbcinst_system_file_path(buffer.data());
     return folder == nullptr ? std::string{} : std::string(folder);
 }
 
@@ -52,7 +46,7 @@ std::vector<std::string> files_read_for(OdbcIniFile file) {
             return {system_folder() + "/odbc.ini"};
         case OdbcIniFile::drivers: {
             std::array<char, path_buffer_size> name{};
-            const char* file_name = odbcinst_system_file_name(name.data());
+            const char* file_name = odbcinst().odbcinst_system_file_name(name.data());
             return {system_folder() + "/" + (file_name == nullptr ? "odbcinst.ini" : file_name)};
         }
         case OdbcIniFile::user_data_sources: {
@@ -111,8 +105,9 @@ std::string read_odbc_ini_value(OdbcIniFile file, std::string_view section, std:
     const char* file_name = file == OdbcIniFile::drivers ? "odbcinst.ini" : "odbc.ini";
     const ConfigModeScope mode(file == OdbcIniFile::user_data_sources ? ODBC_USER_DSN : ODBC_SYSTEM_DSN);
     std::array<char, lookup_buffer_size> buffer{};
-    const int length = SQLGetPrivateProfileString(section_text.c_str(), key_text.c_str(), "", buffer.data(),
-                                                  static_cast<int>(buffer.size()), file_name);
+    const int length =
+        odbcinst().SQLGetPrivateProfileString(section_text.c_str(), key_text.c_str(), "", buffer.data(),
+                                              static_cast<int>(buffer.size()), file_name);
     if (length <= 0) return {};
     std::string value(buffer.data(), static_cast<std::size_t>(length));
     // A value that ends where libodbcinst stops reading a line may have been cut there, and a cut path would

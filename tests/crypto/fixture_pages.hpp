@@ -1,5 +1,5 @@
 #pragma once
-// Pages of a fixture database read straight from disk, for tests of the protection layer below the page
+// Pages of a fixture database read straight from disk (or made by the writer), for tests of the protection layer below the page
 // reader.
 
 #include <cstdint>
@@ -15,6 +15,7 @@
 #include "platform/reader/protection/header_mask.hpp"
 #include "platform/reader/protection/page_decoder.hpp"
 #include "support/fixtures.hpp"
+#include "writer/access_writer.hpp"
 
 namespace qz::test {
 
@@ -22,6 +23,9 @@ class FixturePages {
 public:
     explicit FixturePages(const std::string& relative_path)
         : path_(fixtures_folder() / relative_path), bytes_(read_all(path_)) {}
+    // The pages of a database the writer makes in memory from `schema`.
+    FixturePages(const writer::Schema& schema, std::filesystem::path name)
+        : path_(std::move(name)), bytes_(writer::build_database(schema)) {}
 
     bool jet3() const { return bytes_.size() > 0x14 && bytes_[0x14] == 0; }
     std::size_t page_size() const { return jet3() ? 2048 : 4096; }

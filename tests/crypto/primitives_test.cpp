@@ -1,4 +1,5 @@
-// Known answers for the primitives the schemes are built on, and the strictness of the descriptor reader.
+// Known answers for the primitives the schemes are built on, the strictness of the descriptor reader, and the
+// numbered errors of loading the library they come from.
 
 #include <gtest/gtest.h>
 
@@ -6,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/error.hpp"
 #include "platform/reader/protection/aes.hpp"
 #include "platform/reader/protection/header_mask.hpp"
 #include "platform/reader/protection/rc4.hpp"
 #include "platform/reader/protection/xml_elements.hpp"
+#include "platform/shared_library.hpp"
 
 namespace qz::crypto {
 namespace {
@@ -81,6 +84,30 @@ TEST(XmlElements, RefusesDocumentsThatAreNotWellFormed) {
          }) {
         EXPECT_FALSE(read_xml_elements(document).has_value()) << document;
     }
+}
+
+TEST(SharedLibrary, AMissingLibraryOrFunctionIsANumberedErrorNamingIt) {
+    using Lookup = void (*)();
+    const struct {
+        const char* soname;
+        const char* function;
+        std::int32_t number;
+        const char16_t* description;
+    } cases[] = {
+        {"libqz-absent.so.0", "EVP_md5", 48, u"Error in loading DLL 'libqz-absent.so.0'."},
+        {"libcrypto.so.3", "qz_absent_function", 453,
+         u"Can't find DLL entry point qz_absent_function in libcrypto.so.3."},
+    };
+    for (const auto& c : cases) {
+        try {
+            static_cast<void>(SharedLibrary(c.soname).function<Lookup>(c.function));
+            ADD_FAILURE() << c.soname << " " << c.function << " loaded";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), c.number) << c.soname;
+            EXPECT_EQ(error.description(), c.description) << c.soname;
+        }
+    }
+    EXPECT_NE(SharedLibrary("libcrypto.so.3").function<Lookup>("EVP_md5"), nullptr);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The protected fixtures open with their passwords, decode to the same page structure as unprotected
+// Protected files (written by the project's writer, and the fixtures when at hand) open with their passwords, decode to the same page structure as unprotected
 // files of their format, and refuse wrong passwords exactly as the engine does.
 
 #include <gtest/gtest.h>
@@ -21,14 +21,57 @@ using test::open_header_protection;
 enum class Pages { plain, decoded };
 
 struct ProtectedFixture {
-    const char* path;
+    const char* path;  // a fixture, or the name of a written file
     std::u16string password;
     Pages pages;
-    // An unprotected file of the same format, whose catalog table definition has the same shape.
+    // An unprotected file of the same format, whose catalog table definition has the same shape; none for a
+    // written file, whose twin is written without protection.
     const char* twin;
+    std::uint32_t encoding_key = 0;  // a written file's RC4 page key
+    writer::Format format = writer::Format::jet4;
 };
 
 void PrintTo(const ProtectedFixture& fixture, std::ostream* out) { *out << fixture.path; }
+
+bool written(const ProtectedFixture& fixture) { return fixture.twin == nullptr; }
+
+writer::Schema written_schema(const ProtectedFixture& fixture, bool protect) {
+    writer::Schema schema;
+    schema.format = fixture.format;
+    if (protect) {
+        schema.password = fixture.password;
+        schema.encoding_key = fixture.encoding_key;
+    }
+    writer::Table table;
+    table.name = u"Orders";
+    table.columns = {{u"Number"}, {u"Customer", writer::ColumnType::text, 40}};
+    table.rows = {{std::int64_t{1}, std::u16string(u"Ana")}};
+    schema.tables = {table};
+    return schema;
+}
+
+FixturePages file_of(const ProtectedFixture& fixture) {
+    return written(fixture) ? FixturePages(written_schema(fixture, true), fixture.path) : FixturePages(fixture.path);
+}
+FixturePages twin_of(const ProtectedFixture& fixture) {
+    return written(fixture) ? FixturePages(written_schema(fixture, false), fixture.path) : FixturePages(fixture.twin);
+}
+
+#define REQUIRE_FIXTURES_UNLESS_WRITTEN(fixture) \
+    do {                                         \
+        if (!written(fixture)) QZ_REQUIRE_FIXTURES(); \
+    } while (0)
+
+// Jet files the writer protects: encoding alone, a password alone, and both.
+const ProtectedFixture written_encoded[] = {
+    {"written-jet3-encoded.mdb", u"", Pages::decoded, nullptr, 0x2A5B7C1Du, writer::Format::jet3},
+    {"written-jet4-encoded.mdb", u"", Pages::decoded, nullptr, 0x2A5B7C1Du},
+};
+const ProtectedFixture written_with_password[] = {
+    {"written-jet3-password.mdb", u"Geheim", Pages::plain, nullptr, 0, writer::Format::jet3},
+    {"written-jet4-password.mdb", u"Secret20CharsLong!", Pages::plain, nullptr},
+    {"written-jet4-password-encoded.mdb", u"Mot2Passe", Pages::decoded, nullptr, 0x01020304u},
+};
 
 // Encoded, and no password to get wrong.
 const ProtectedFixture encoded_fixtures[] = {
@@ -93,9 +136,9 @@ class ProtectedFixtureTest : public testing::TestWithParam<ProtectedFixture> {};
 class PasswordFixtureTest : public testing::TestWithParam<ProtectedFixture> {};
 
 TEST_P(ProtectedFixtureTest, RightPasswordDecodesEveryWrittenPageToAKnownPageType) {
-    QZ_REQUIRE_FIXTURES();
     const ProtectedFixture& fixture = GetParam();
-    const FixturePages file(fixture.path);
+    REQUIRE_FIXTURES_UNLESS_WRITTEN(fixture);
+    const FixturePages file = file_of(fixture);
     ASSERT_GT(file.page_count(), 3u);
     const std::unique_ptr<PageDecoder> decoder = open_header_protection(file.header_page(), fixture.password, file.path());
     ASSERT_EQ(decoder != nullptr, fixture.pages == Pages::decoded);
@@ -112,10 +155,10 @@ TEST_P(ProtectedFixtureTest, RightPasswordDecodesEveryWrittenPageToAKnownPageTyp
 }
 
 TEST_P(ProtectedFixtureTest, CatalogDefinitionDecodesWhollyAndMatchesTheUnprotectedTwin) {
-    QZ_REQUIRE_FIXTURES();
     const ProtectedFixture& fixture = GetParam();
-    const FixturePages file(fixture.path);
-    const FixturePages twin(fixture.twin);
+    REQUIRE_FIXTURES_UNLESS_WRITTEN(fixture);
+    const FixturePages file = file_of(fixture);
+    const FixturePages twin = twin_of(fixture);
     const std::unique_ptr<PageDecoder> decoder = open_header_protection(file.header_page(), fixture.password, file.path());
 
     if (fixture.pages == Pages::decoded) {
@@ -134,9 +177,9 @@ TEST_P(ProtectedFixtureTest, CatalogDefinitionDecodesWhollyAndMatchesTheUnprotec
 }
 
 TEST_P(PasswordFixtureTest, WrongEmptyOrOtherCasePasswordIsRefusedWith3031) {
-    QZ_REQUIRE_FIXTURES();
     const ProtectedFixture& fixture = GetParam();
-    const FixturePages file(fixture.path);
+    REQUIRE_FIXTURES_UNLESS_WRITTEN(fixture);
+    const FixturePages file = file_of(fixture);
     std::vector<std::u16string> wrong = {u"wrong", u"", fixture.password + u" ", fixture.password.substr(1)};
     if (other_letter_case(fixture.password) != fixture.password) wrong.push_back(other_letter_case(fixture.password));
     for (const std::u16string& password : wrong) {
@@ -153,6 +196,25 @@ TEST_P(PasswordFixtureTest, WrongEmptyOrOtherCasePasswordIsRefusedWith3031) {
 INSTANTIATE_TEST_SUITE_P(Encoded, ProtectedFixtureTest, testing::ValuesIn(encoded_fixtures));
 INSTANTIATE_TEST_SUITE_P(WithPassword, ProtectedFixtureTest, testing::ValuesIn(password_fixtures));
 INSTANTIATE_TEST_SUITE_P(WithPassword, PasswordFixtureTest, testing::ValuesIn(password_fixtures));
+INSTANTIATE_TEST_SUITE_P(WrittenWithPassword, PasswordFixtureTest, testing::ValuesIn(written_with_password));
+// Jet 3 definitions have another layout; their files are checked page by page only.
+INSTANTIATE_TEST_SUITE_P(WrittenEncoded, ProtectedFixtureTest, testing::Values(written_encoded[1]));
+INSTANTIATE_TEST_SUITE_P(WrittenWithPassword, ProtectedFixtureTest,
+                         testing::Values(written_with_password[1], written_with_password[2]));
+
+class WrittenJet3Test : public testing::TestWithParam<ProtectedFixture> {};
+
+TEST_P(WrittenJet3Test, RightPasswordDecodesTheCatalogDefinition) {
+    const FixturePages file = file_of(GetParam());
+    const std::unique_ptr<PageDecoder> decoder = open_header_protection(file.header_page(), GetParam().password, file.path());
+    ASSERT_EQ(decoder != nullptr, GetParam().pages == Pages::decoded);
+    const std::vector<std::uint8_t> definition = plain_page(file, decoder.get(), 2);
+    EXPECT_EQ(definition[0], 0x02);
+    EXPECT_EQ(definition[1], 0x01);
+    EXPECT_EQ(definition, plain_page(twin_of(GetParam()), nullptr, 2));
+}
+
+INSTANTIATE_TEST_SUITE_P(Written, WrittenJet3Test, testing::Values(written_encoded[0], written_with_password[0]));
 
 class UnprotectedFixtureTest : public testing::TestWithParam<const char*> {};
 
@@ -171,11 +233,25 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, UnprotectedFixtureTest,
                                          "mdb-reader/password/V2010_no-password.accdb",
                                          "jackcess/V2007/testV2007.accdb"));
 
-TEST(EncodedJetFixture, OpensWithAnyPasswordBecauseEncodingNeedsNone) {
-    QZ_REQUIRE_FIXTURES();
-    const FixturePages file("jackcess-encrypt/db-enc.mdb");
+TEST(WrittenUnprotectedFile, AnyPasswordOpensAFileWithoutOne) {
+    for (const writer::Format format : {writer::Format::jet3, writer::Format::jet4, writer::Format::ace12}) {
+        const FixturePages file = file_of({"written-plain.mdb", u"", Pages::plain, nullptr, 0, format});
+        for (const std::u16string_view password : {u"", u"password", u"Test123"}) {
+            EXPECT_EQ(open_header_protection(file.header_page(), password, file.path()), nullptr);
+        }
+    }
+}
+
+class EncodedJetTest : public testing::TestWithParam<ProtectedFixture> {};
+
+TEST_P(EncodedJetTest, OpensWithAnyPasswordBecauseEncodingNeedsNone) {
+    REQUIRE_FIXTURES_UNLESS_WRITTEN(GetParam());
+    const FixturePages file = file_of(GetParam());
     EXPECT_NE(open_header_protection(file.header_page(), u"whatever", file.path()), nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Fixture, EncodedJetTest, testing::ValuesIn(encoded_fixtures));
+INSTANTIATE_TEST_SUITE_P(Written, EncodedJetTest, testing::ValuesIn(written_encoded));
 
 }  // namespace
 }  // namespace qz::crypto

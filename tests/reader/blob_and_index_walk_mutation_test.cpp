@@ -1,4 +1,4 @@
-// Robustness: thousands of seeded random mutations of real property blobs and real index pages. Every
+// Robustness: thousands of seeded random mutations of written property blobs and catalog index pages. Every
 // mutation must end in a result or in error 3049: no crash, no hang, no other error, no sanitizer report.
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include "platform/reader/system_tables/property_blob.hpp"
 #include "reader/fixture_file.hpp"
 #include "support/byte_damage.hpp"
-#include "support/fixtures.hpp"
+#include "support/written_database.hpp"
 
 namespace qz::jet {
 namespace {
@@ -50,20 +50,54 @@ void mutate(std::mt19937& random, std::span<std::uint8_t> bytes) {
     }
 }
 
-// The largest property blob kept whole in the fixture: the one with the most chunks and records to damage.
+// The largest property blob kept whole in the file: the one with the most chunks and records to damage.
 Bytes largest_blob(const test::FixtureFile& file) {
     std::vector<Bytes> blobs = file.property_blobs();
-    if (blobs.empty()) throw std::runtime_error("fixture without property blobs");
+    if (blobs.empty()) throw std::runtime_error("file without property blobs");
     return *std::max_element(blobs.begin(), blobs.end(),
                              [](const Bytes& a, const Bytes& b) { return a.size() < b.size(); });
 }
 
-class BlobMutations : public ::testing::TestWithParam<const char*> {};
-class IndexPageMutations : public ::testing::TestWithParam<const char*> {};
+// A file with property blobs of many maps and value types, and a catalog large enough for an index with a
+// level above its leaves.
+class WrittenFile {
+public:
+    explicit WrittenFile(writer::Format format) : written_(schema(format)), file_(written_.path()) {}
+    test::FixtureFile& file() { return file_; }
+
+private:
+    static writer::Schema schema(writer::Format format) {
+        using writer::ColumnType;
+        using writer::Property;
+        writer::Schema s;
+        s.format = format;
+        writer::Table table{u"Described", {}};
+        table.properties = {Property::text(u"Description", u"A table with properties")};
+        for (const ColumnType type : {ColumnType::currency, ColumnType::text, ColumnType::memo, ColumnType::date_time}) {
+            writer::Column c =
+                test::column(u"Column " + std::u16string(1, static_cast<char16_t>(u'A' + table.columns.size())), type);
+            c.properties = {Property::text(u"Description", u"About " + c.name), Property::byte(u"DecimalPlaces", 2),
+                            Property::boolean(u"Required", true), Property::memo(u"DefaultValue", u"=Now()"),
+                            Property::text(u"Format", u"General")};
+            table.columns.push_back(c);
+        }
+        s.tables.push_back(table);
+        for (int i = 0; i < 300; ++i)
+            s.tables.push_back({u"Extra " + std::u16string(1, static_cast<char16_t>(u'A' + i / 26)) +
+                                    std::u16string(1, static_cast<char16_t>(u'a' + i % 26)),
+                                {test::column(u"A", ColumnType::long_integer)}});
+        return s;
+    }
+    test::WrittenDatabase written_;
+    test::FixtureFile file_;
+};
+
+class BlobMutations : public ::testing::TestWithParam<writer::Format> {};
+class IndexPageMutations : public ::testing::TestWithParam<writer::Format> {};
 
 TEST_P(BlobMutations, MutatedPropertyBlobsGiveMapsOr3049) {
-    QZ_REQUIRE_FIXTURES();
-    const test::FixtureFile file(test::fixtures_folder() / GetParam());
+    WrittenFile written(GetParam());
+    const test::FixtureFile& file = written.file();
     const Bytes original = largest_blob(file);
     ASSERT_NO_THROW(parse_property_blob(ByteView(original, file.path()), file.jet3(), 1252));
     std::mt19937 random(20261206);
@@ -82,8 +116,8 @@ TEST_P(BlobMutations, MutatedPropertyBlobsGiveMapsOr3049) {
 }
 
 TEST_P(IndexPageMutations, MutatedIndexPagesGiveRowAddressesOr3049) {
-    QZ_REQUIRE_FIXTURES();
-    test::FixtureFile file(test::fixtures_folder() / GetParam());
+    WrittenFile written(GetParam());
+    test::FixtureFile& file = written.file();
     const std::uint32_t root = file.parent_id_name_root();
     const std::vector<RowAddress> expected =
         walk_index_leaves(file.source(), root, file.jet3(), file.path(), file.page_count());
@@ -117,15 +151,14 @@ TEST_P(IndexPageMutations, MutatedIndexPagesGiveRowAddressesOr3049) {
     EXPECT_GT(outcomes.damaged, 0u);
 }
 
-// Blobs of each generation with many maps and value types.
-INSTANTIATE_TEST_SUITE_P(Fixtures, BlobMutations,
-                         ::testing::Values("jackcess/V1997/testV1997.mdb", "synthetic/types_V2000.mdb",
-                                           "jackcess/V2007/complexDataTestV2007.accdb"));
-// A Jet 3 index on one leaf, and Jet 4 and ACE indexes with an intermediate level and a tail leaf.
-INSTANTIATE_TEST_SUITE_P(Fixtures, IndexPageMutations,
-                         ::testing::Values("jackcess/V1997/testV1997.mdb",
-                                           "synthetic/many_tables_2000_V2003.mdb",
-                                           "jackcess/V2007/odbcLinkerTestV2007.accdb"));
+std::string format_name(const ::testing::TestParamInfo<writer::Format>& format) {
+    static constexpr const char* names[] = {"Jet3", "Jet4", "Ace12", "Ace14"};
+    return names[static_cast<int>(format.param)];
+}
+INSTANTIATE_TEST_SUITE_P(Written, BlobMutations,
+                         ::testing::Values(writer::Format::jet3, writer::Format::jet4, writer::Format::ace12), format_name);
+INSTANTIATE_TEST_SUITE_P(Written, IndexPageMutations,
+                         ::testing::Values(writer::Format::jet3, writer::Format::jet4, writer::Format::ace12), format_name);
 
 }  // namespace
 }  // namespace qz::jet

@@ -9,6 +9,7 @@
 #include "platform/error.hpp"
 #include "platform/reader/engine/access_file_engine.hpp"
 #include "platform/reader/engine/indexed_collection.hpp"
+#include "platform/reader/pages/byte_view.hpp"
 #include "platform/reader/pages/data_page.hpp"
 #include "platform/reader/pages/page_file.hpp"
 #include "platform/reader/records/long_value.hpp"
@@ -56,6 +57,26 @@ struct DamagedFile {
     std::vector<Bytes> pages;
     std::int32_t expected;
 };
+
+// Every read of file bytes is checked against its page: a read ending exactly at the end passes, one that
+// ends a single byte past it is damage, not a read of the next page's first byte.
+TEST(ByteView, ReadsEndingPastTheViewAreRefusedToTheByte) {
+    const Bytes bytes(8, 0x11);
+    const std::u16string path = u"/db/file.mdb";
+    const ByteView view(bytes, path);
+    EXPECT_EQ(view.u32(4), 0x11111111u);
+    EXPECT_EQ(view.sub(8, 0).size(), 0u);
+    for (const std::size_t at : {5u, 7u, 8u, 9u}) {
+        try {
+            (void)view.u32(at);
+            ADD_FAILURE() << "read 4 bytes at " << at << " of 8";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), error_number::database_damaged) << at;
+        }
+    }
+    EXPECT_THROW((void)view.sub(7, 2), Error);
+    EXPECT_THROW((void)view.u8(8), Error);
+}
 
 TEST(DamagedFile, EachDamageGivesItsErrorNumberInsteadOfACrash) {
     Bytes ace_name_on_jet4 = test::header_page(2);

@@ -1,5 +1,5 @@
 #pragma once
-// Test-only access to the pages of an unencrypted fixture file, independent of the reader under test: just
+// Test-only access to the pages of an unencrypted database file (a fixture or a written one), independent of the reader under test: just
 // enough of the file layout to find MSysObjects' ParentIdName root, its row slots and its inline property
 // blobs, so the index walk and the blob parser can be checked against the facts.
 

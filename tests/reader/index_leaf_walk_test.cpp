@@ -223,14 +223,14 @@ TEST(IndexLeafWalkFixtures, ParentIdNameWalkMatchesTheFactsOrderInEveryFixture) 
                                                                  file.jet3(), file.path(), file.page_count());
         const std::vector<RowAddress> slots = file.msysobjects_slots();
         const test::Json& rows = fixture.facts["msysObjects"];
-        ASSERT_EQ(walked.size(), rows.items.size());
-        ASSERT_EQ(slots.size(), rows.items.size());
+        ASSERT_EQ(walked.size(), rows.size());
+        ASSERT_EQ(slots.size(), rows.size());
 
         // A scanned slot's position is its row's scan order in the facts, which names it.
         std::map<std::pair<std::uint32_t, std::uint8_t>, std::string> name_of_slot;
         for (std::size_t i = 0; i < slots.size(); ++i) {
-            ASSERT_EQ(static_cast<std::size_t>(rows.items[i]["scanOrder"].number), i);
-            name_of_slot[{slots[i].page, slots[i].row}] = rows.items[i]["Name"].text;
+            ASSERT_EQ(rows[i]["scanOrder"].get<std::size_t>(), i);
+            name_of_slot[{slots[i].page, slots[i].row}] = test::text_of(rows[i], "Name");
         }
         std::vector<std::string> walked_names, expected_names;
         for (const RowAddress& pointer : walked) {
@@ -239,8 +239,8 @@ TEST(IndexLeafWalkFixtures, ParentIdNameWalkMatchesTheFactsOrderInEveryFixture) 
                 << "pointer to page " << pointer.page << " row " << int{pointer.row};
             walked_names.push_back(found->second);
         }
-        for (const test::Json& row : fixture.facts["parentIdNameOrder"].items)
-            expected_names.push_back(row["Name"].text);
+        for (const test::Json& row : fixture.facts["parentIdNameOrder"])
+            expected_names.push_back(test::text_of(row, "Name"));
         EXPECT_EQ(walked_names, expected_names);
         ++checked;
     }

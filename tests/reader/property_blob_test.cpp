@@ -292,20 +292,21 @@ std::string canonical(const PropertyMap& map) {
 }
 std::string canonical(const std::string& name, const test::Json& properties) {
     std::string out = "[" + name + "]\n";
-    for (const test::Json& p : properties.items) {
-        const std::uint8_t type = type_code(p["type"].text);
-        out += p["name"].text + "|" + std::to_string(type) + "|" + (p["ddl"].boolean ? "ddl" : "") + "|";
-        const test::Json& v = p["value"];
-        if (v.kind == test::Json::Kind::boolean)
-            out += v.boolean ? "true" : "false";
-        else if (v.kind == test::Json::Kind::text)
-            out += v.text;
-        else if (v.kind == test::Json::Kind::number && type == 2)
-            out += std::to_string(static_cast<std::int64_t>(v.number) & 0xFF);
-        else if (v.kind == test::Json::Kind::number && type >= 5)
-            out += number_text(v.number);
-        else if (v.kind == test::Json::Kind::number)
-            out += std::to_string(static_cast<std::int64_t>(v.number));
+    for (const test::Json& p : properties) {
+        const std::uint8_t type = type_code(test::text_of(p, "type"));
+        out += test::text_of(p, "name") + "|" + std::to_string(type) + "|" + (test::flag_of(p, "ddl") ? "ddl" : "") +
+               "|";
+        const test::Json& v = test::member(p, "value");
+        if (v.is_boolean())
+            out += v.get<bool>() ? "true" : "false";
+        else if (v.is_string())
+            out += v.get<std::string>();
+        else if (v.is_number() && type == 2)
+            out += std::to_string(v.get<std::int64_t>() & 0xFF);
+        else if (v.is_number() && type >= 5)
+            out += number_text(v.get<double>());
+        else if (v.is_number())
+            out += std::to_string(v.get<std::int64_t>());
         else
             out += "-";
         out += "\n";
@@ -318,14 +319,15 @@ std::string canonical(const std::string& name, const test::Json& properties) {
 // their hidden flat table.
 std::vector<std::string> facts_maps(const test::Json& table) {
     std::vector<std::string> out;
-    for (const test::Json& name : table["propertyMapNames"].items) {
-        if (name.text.empty()) {
-            if (!table["properties"].items.empty()) out.push_back(canonical("", table["properties"]));
+    for (const test::Json& name : test::member(table, "propertyMapNames")) {
+        const std::string map_name = name.get<std::string>();
+        if (map_name.empty()) {
+            if (!test::member(table, "properties").empty()) out.push_back(canonical("", table["properties"]));
             continue;
         }
-        for (const test::Json& column : table["columns"].items) {
-            if (column["name"].text == name.text && column["dataType"].text != "COMPLEX_TYPE") {
-                out.push_back(canonical(name.text, column["properties"]));
+        for (const test::Json& column : test::member(table, "columns")) {
+            if (test::text_of(column, "name") == map_name && test::text_of(column, "dataType") != "COMPLEX_TYPE") {
+                out.push_back(canonical(map_name, test::member(column, "properties")));
             }
         }
     }
@@ -345,20 +347,19 @@ TEST(PropertyBlobFixtures, StoredBlobsDecodeToTheFactsProperties) {
         for (const Bytes& blob : file.property_blobs()) {
             const std::vector<PropertyMap> maps =
                 parse_property_blob(ByteView(blob, file.path()), file.jet3(),
-                                    static_cast<unsigned>(fixture.facts["format"]["defaultCodePage"].number));
+                                    fixture.facts["format"]["defaultCodePage"].get<unsigned>());
             for (const PropertyMap& map : maps) decoded.insert(canonical(map));
             lengths.insert(blob.size());
         }
         const test::Json& rows = fixture.facts["msysObjects"];
-        for (const test::Json& table : fixture.facts["tables"].items) {
+        for (const test::Json& table : fixture.facts["tables"]) {
             const test::Json& lv_length =
-                rows.items.at(static_cast<std::size_t>(table["catalogScanOrder"].number))["LvPropLength"];
-            if (lv_length.kind != test::Json::Kind::number ||
-                lengths.count(static_cast<std::size_t>(lv_length.number)) == 0) {
+                test::member(rows.at(table["catalogScanOrder"].get<std::size_t>()), "LvPropLength");
+            if (!lv_length.is_number() || lengths.count(lv_length.get<std::size_t>()) == 0) {
                 continue;  // no blob, or one kept in a page chain
             }
             for (const std::string& expected : facts_maps(table)) {
-                EXPECT_EQ(decoded.count(expected), 1u) << table["name"].text << ":\n" << expected;
+                EXPECT_EQ(decoded.count(expected), 1u) << test::text_of(table, "name") << ":\n" << expected;
             }
             ++tables_matched;
         }

@@ -5,12 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +15,7 @@
 
 #include "catalog/session/qz_cls_odbc_access.hpp"
 #include "platform/text/code_page.hpp"
+#include "tests/writer/command_output.hpp"
 #include "writer/access_writer.hpp"
 
 namespace qz::writer {
@@ -264,18 +262,8 @@ TEST_P(RoundTrip, TheProjectsReaderListsExactlyWhatWasWritten) {
     EXPECT_EQ(values_of(session.get_fields_query(u"Cheap items"), "name"), (std::vector<std::string>{"Id", "Price"}));
 }
 
-// Runs a command and returns what it printed; empty when it could not run.
-std::string output_of(const std::string& command) {
-    std::string out;
-    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe) return out;
-    std::array<char, 4096> buffer{};
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0;) out.append(buffer.data(), n);
-    return out;
-}
-
 TEST_P(RoundTrip, MdbtoolsReadsTheTablesColumnsAndQueries) {
-    if (output_of("command -v mdb-schema").empty()) GTEST_SKIP() << "mdbtools is not installed";
+    if (!mdbtools_installed()) GTEST_SKIP() << "mdbtools is not installed";
     const std::string file = "'" + path_.string() + "'";
     const std::string tables = output_of("mdb-tables -S -1 " + file);
     for (const char* name : {"Items\n", "Order lines\n", "USysSettings\n", "Hidden one\n"}) EXPECT_NE(tables.find(name), std::string::npos) << name;

@@ -1,7 +1,5 @@
 #include "platform/reader/protection/agile_descriptor.hpp"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <charconv>
 #include <optional>
@@ -9,6 +7,7 @@
 #include <string_view>
 
 #include "platform/reader/protection/aes.hpp"
+#include "platform/reader/protection/libcrypto_functions.hpp"
 #include "platform/reader/protection/xml_elements.hpp"
 
 namespace qz::crypto {
@@ -45,8 +44,8 @@ std::optional<Bytes> decode_base64(const std::string* text) {
         return std::nullopt;
     }
     Bytes decoded(text->size() / 4 * 3);
-    const int length = EVP_DecodeBlock(decoded.data(), reinterpret_cast<const unsigned char*>(text->data()),
-                                       static_cast<int>(text->size()));
+    const int length = libcrypto().EVP_DecodeBlock(
+        decoded.data(), reinterpret_cast<const unsigned char*>(text->data()), static_cast<int>(text->size()));
     if (length < 0 || static_cast<std::size_t>(length) != decoded.size()) return std::nullopt;
     decoded.resize(decoded.size() - padding);
     return decoded;

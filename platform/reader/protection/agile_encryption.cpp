@@ -1,13 +1,12 @@
 #include "platform/reader/protection/agile_encryption.hpp"
 
-#include <openssl/crypto.h>
-
 #include <array>
 #include <utility>
 
 #include "platform/errors.hpp"
 #include "platform/reader/protection/aes.hpp"
 #include "platform/reader/protection/digest.hpp"
+#include "platform/reader/protection/libcrypto_functions.hpp"
 
 namespace qz::crypto {
 namespace {
@@ -67,7 +66,7 @@ bool verifier_matches(const PasswordKeys& keys, const AgileDescriptor& descripto
     verifier.resize(descriptor.password.salt.size());
     const Bytes verifier_hash = keys.decrypt(verifier_hash_block, descriptor.encrypted_verifier_hash_value);
     const Bytes expected = hash(keys.hash_algorithm(), {verifier});
-    return CRYPTO_memcmp(verifier_hash.data(), expected.data(), expected.size()) == 0;
+    return libcrypto().CRYPTO_memcmp(verifier_hash.data(), expected.data(), expected.size()) == 0;
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 #include "platform/reader/protection/cryptoapi_aes.hpp"
 
-#include <openssl/crypto.h>
-
 #include <utility>
 
 #include "platform/errors.hpp"
 #include "platform/reader/protection/aes.hpp"
 #include "platform/reader/protection/digest.hpp"
+#include "platform/reader/protection/libcrypto_functions.hpp"
 
 namespace qz::crypto {
 namespace {
@@ -68,7 +67,7 @@ bool verifier_matches(const CryptoApiAesKeys& keys, const CryptoApiEncryptionInf
     aes_decrypt(AesChaining::ecb, key, {}, verifier);
     aes_decrypt(AesChaining::ecb, key, {}, verifier_hash);
     const Bytes expected = hash(HashAlgorithm::sha1, {verifier});
-    return CRYPTO_memcmp(verifier_hash.data(), expected.data(), expected.size()) == 0;
+    return libcrypto().CRYPTO_memcmp(verifier_hash.data(), expected.data(), expected.size()) == 0;
 }
 
 }  // namespace

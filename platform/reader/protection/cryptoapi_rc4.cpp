@@ -1,11 +1,10 @@
 #include "platform/reader/protection/cryptoapi_rc4.hpp"
 
-#include <openssl/crypto.h>
-
 #include <utility>
 
 #include "platform/errors.hpp"
 #include "platform/reader/protection/digest.hpp"
+#include "platform/reader/protection/libcrypto_functions.hpp"
 #include "platform/reader/protection/rc4.hpp"
 
 namespace qz::crypto {
@@ -55,7 +54,7 @@ bool verifier_matches(const CryptoApiRc4& keys, const CryptoApiEncryptionInfo& i
     stream.apply(verifier_hash);
     const Bytes expected = hash(HashAlgorithm::sha1, {verifier});
     return verifier_hash.size() == expected.size() &&
-           CRYPTO_memcmp(verifier_hash.data(), expected.data(), expected.size()) == 0;
+           libcrypto().CRYPTO_memcmp(verifier_hash.data(), expected.data(), expected.size()) == 0;
 }
 
 }  // namespace

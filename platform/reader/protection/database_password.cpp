@@ -1,13 +1,12 @@
 #include "platform/reader/protection/database_password.hpp"
 
-#include <openssl/crypto.h>
-
 #include <array>
 #include <cmath>
 #include <limits>
 #include <string>
 
 #include "platform/errors.hpp"
+#include "platform/reader/protection/libcrypto_functions.hpp"
 #include "platform/text/code_page.hpp"
 #include "platform/text/utf16le.hpp"
 
@@ -72,7 +71,8 @@ void check_database_password(const ProtectionFields& fields, std::u16string_view
     const std::u16string_view given = password.substr(0, password_capacity);
     const auto stored_field = padded(stored);
     const auto given_field = padded(given);
-    const bool same_units = CRYPTO_memcmp(stored_field.data(), given_field.data(), sizeof stored_field) == 0;
+    const bool same_units =
+        libcrypto().CRYPTO_memcmp(stored_field.data(), given_field.data(), sizeof stored_field) == 0;
     if (!same_units || given.size() != stored.size()) throw errors::wrong_password();
 }
 

@@ -1,22 +1,23 @@
 #include "platform/reader/protection/digest.hpp"
 
-#include <openssl/evp.h>
-
 #include <memory>
 #include <new>
+
+#include "platform/reader/protection/libcrypto_functions.hpp"
 
 namespace qz::crypto {
 namespace {
 
 const EVP_MD* message_digest(HashAlgorithm algorithm) {
+    const LibcryptoFunctions& crypto = libcrypto();
     switch (algorithm) {
-        case HashAlgorithm::md5: return EVP_md5();
-        case HashAlgorithm::sha1: return EVP_sha1();
-        case HashAlgorithm::sha256: return EVP_sha256();
-        case HashAlgorithm::sha384: return EVP_sha384();
-        case HashAlgorithm::sha512: return EVP_sha512();
+        case HashAlgorithm::md5: return crypto.EVP_md5();
+        case HashAlgorithm::sha1: return crypto.EVP_sha1();
+        case HashAlgorithm::sha256: return crypto.EVP_sha256();
+        case HashAlgorithm::sha384: return crypto.EVP_sha384();
+        case HashAlgorithm::sha512: return crypto.EVP_sha512();
     }
-    return EVP_sha1();
+    return crypto.EVP_sha1();
 }
 
 const char* digest_name(HashAlgorithm algorithm) {
@@ -31,11 +32,11 @@ const char* digest_name(HashAlgorithm algorithm) {
 }
 
 struct FetchedDigestFree {
-    void operator()(EVP_MD* md) const { EVP_MD_free(md); }
+    void operator()(EVP_MD* md) const { libcrypto().EVP_MD_free(md); }
 };
 
 struct DigestContextFree {
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+    void operator()(EVP_MD_CTX* context) const { libcrypto().EVP_MD_CTX_free(context); }
 };
 using DigestContext = std::unique_ptr<EVP_MD_CTX, DigestContextFree>;
 
@@ -45,22 +46,23 @@ void require(int openssl_result) {
 }
 
 DigestContext new_context() {
-    DigestContext context(EVP_MD_CTX_new());
+    DigestContext context(libcrypto().EVP_MD_CTX_new());
     if (!context) throw std::bad_alloc();
     return context;
 }
 
 void digest_into(EVP_MD_CTX* context, const EVP_MD* md, std::initializer_list<std::span<const std::uint8_t>> parts,
                  std::uint8_t* out) {
-    require(EVP_DigestInit_ex(context, md, nullptr));
-    for (const auto& part : parts) require(EVP_DigestUpdate(context, part.data(), part.size()));
-    require(EVP_DigestFinal_ex(context, out, nullptr));
+    const LibcryptoFunctions& crypto = libcrypto();
+    require(crypto.EVP_DigestInit_ex(context, md, nullptr));
+    for (const auto& part : parts) require(crypto.EVP_DigestUpdate(context, part.data(), part.size()));
+    require(crypto.EVP_DigestFinal_ex(context, out, nullptr));
 }
 
 }  // namespace
 
 std::size_t hash_size(HashAlgorithm algorithm) {
-    return static_cast<std::size_t>(EVP_MD_get_size(message_digest(algorithm)));
+    return static_cast<std::size_t>(libcrypto().EVP_MD_get_size(message_digest(algorithm)));
 }
 
 Bytes hash(HashAlgorithm algorithm, std::initializer_list<std::span<const std::uint8_t>> parts) {
@@ -73,7 +75,8 @@ Bytes hash(HashAlgorithm algorithm, std::initializer_list<std::span<const std::u
 Bytes stretch_hash(HashAlgorithm algorithm, Bytes h, std::uint32_t count) {
     // An explicitly fetched digest spares OpenSSL a provider look-up on every one of the many rounds, which
     // halves the time of an agile open; the built-in one serves if fetching fails.
-    const std::unique_ptr<EVP_MD, FetchedDigestFree> fetched(EVP_MD_fetch(nullptr, digest_name(algorithm), nullptr));
+    const std::unique_ptr<EVP_MD, FetchedDigestFree> fetched(
+        libcrypto().EVP_MD_fetch(nullptr, digest_name(algorithm), nullptr));
     const EVP_MD* md = fetched ? fetched.get() : message_digest(algorithm);
     const DigestContext context = new_context();
     h.resize(hash_size(algorithm));
