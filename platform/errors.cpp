@@ -33,6 +33,13 @@ Error path_not_found() { return Error(error_number::path_not_found, u"Path not f
 Error object_not_set() {
     return Error(error_number::object_not_set, u"Object variable or With block variable not set");
 }
+Error error_in_loading_dll(const std::u16string& library) {
+    return Error(error_number::error_in_loading_dll, u"Error in loading DLL " + quoted(library) + u".");
+}
+Error dll_entry_point_not_found(const std::u16string& function, const std::u16string& library) {
+    return Error(error_number::dll_entry_point_not_found,
+                 u"Can't find DLL entry point " + function + u" in " + library + u".");
+}
 
 Error object_not_found(const std::u16string& object, const std::u16string& path) {
     return Error(number::object_not_found,

@@ -41,6 +41,9 @@ Error permission_denied();
 Error path_file_access_error();
 Error path_not_found();
 Error object_not_set();
+// A system library opened on first use is missing, or lacks a function.
+Error error_in_loading_dll(const std::u16string& library);
+Error dll_entry_point_not_found(const std::u16string& function, const std::u16string& library);
 
 // The database engine's errors opening and reading a file.
 Error object_not_found(const std::u16string& object, const std::u16string& path);
