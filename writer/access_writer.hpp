@@ -76,6 +76,15 @@ struct Column {
     std::u16string expression{};  // ACE 14: a calculated column of result `type`; rows hold null in it
 };
 
+// A column of `type` named `name`, every other setting left at its default.
+inline Column column(std::u16string name, ColumnType type, std::uint16_t size = 0) {
+    Column c;
+    c.name = std::move(name);
+    c.type = type;
+    c.size = size;
+    return c;
+}
+
 struct IndexColumn {
     std::u16string column{};
     bool descending = false;

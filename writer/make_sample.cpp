@@ -11,14 +11,6 @@ namespace {
 
 using namespace qz::writer;
 
-Column column(std::u16string name, ColumnType type, std::uint16_t size = 0) {
-    Column c;
-    c.name = std::move(name);
-    c.type = type;
-    c.size = size;
-    return c;
-}
-
 Index primary_key(std::u16string column) { return {u"PrimaryKey", {{std::move(column)}}, true, true, false, true}; }
 
 Schema sample(Format format) {

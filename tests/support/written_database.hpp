@@ -12,13 +12,7 @@
 
 namespace qz::test {
 
-inline writer::Column column(std::u16string name, writer::ColumnType type, std::uint16_t size = 0) {
-    writer::Column c;
-    c.name = std::move(name);
-    c.type = type;
-    c.size = size;
-    return c;
-}
+using writer::column;
 
 inline writer::Schema schema_of(writer::Format format, std::vector<writer::Table> tables) {
     writer::Schema s;

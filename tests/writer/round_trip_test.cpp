@@ -33,14 +33,6 @@ std::vector<std::string> for_format(Format format, std::vector<std::string> valu
     return values;
 }
 
-Column column(std::u16string name, ColumnType type, std::uint16_t size = 0) {
-    Column c;
-    c.name = std::move(name);
-    c.type = type;
-    c.size = size;
-    return c;
-}
-
 // Every column type, the column properties a listing reads, each kind of index, a relationship, a select
 // query, a hidden and a system table, and rows whose long values take each of the three storage kinds.
 Schema rich_schema(Format format, int extra_tables) {
