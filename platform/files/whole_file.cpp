@@ -55,6 +55,14 @@ int write_all(int descriptor, std::string_view bytes) {
     return 0;
 }
 
+// Writes `bytes` to `descriptor` unless an earlier step already failed with `reason`, then closes it; the
+// first failure's reason, 0 when every step succeeded.
+int write_and_close(int descriptor, int reason, std::string_view bytes) {
+    if (reason == 0) reason = write_all(descriptor, bytes);
+    if (::close(descriptor) != 0 && reason == 0) reason = errno;
+    return reason;
+}
+
 // The path with symbolic links at its end followed: the file a write through it reaches. A link whose
 // target does not exist yet gives the target's path, where the file will be created.
 std::filesystem::path follow_links(std::filesystem::path path) {
@@ -73,10 +81,9 @@ void write_directly(const std::filesystem::path& path, std::string_view bytes) {
     const int descriptor = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (descriptor < 0) throw file_error(errno);
     const int flags = ::fcntl(descriptor, F_GETFL);
-    int reason = flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0 ? errno : 0;
-    if (reason == 0) reason = write_all(descriptor, bytes);
-    if (::close(descriptor) != 0 && reason == 0) reason = errno;
-    if (reason != 0) throw file_error(reason);
+    const int blocking = flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0 ? errno : 0;
+    if (const int reason = write_and_close(descriptor, blocking, bytes); reason != 0)
+        throw file_error(reason);
 }
 
 // A name no other writer picks: a random suffix, so concurrent requests on one result never share it.
@@ -99,9 +106,7 @@ std::string fresh_name() {
 void write_in_place(const std::filesystem::path& path, std::string_view bytes) {
     const int descriptor = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
     if (descriptor < 0) throw file_error(errno);
-    int reason = write_all(descriptor, bytes);
-    if (::close(descriptor) != 0 && reason == 0) reason = errno;
-    if (reason != 0) throw file_error(reason);
+    if (const int reason = write_and_close(descriptor, 0, bytes); reason != 0) throw file_error(reason);
 }
 
 // `existing` is the result's status when it exists, null when it does not.
@@ -119,9 +124,8 @@ void replace_whole(const std::filesystem::path& path, std::string_view bytes, co
     }
     if (descriptor < 0) throw file_error(EEXIST);
     // A result that is replaced keeps the permissions it had, as one overwritten in place would.
-    int reason = existing != nullptr && ::fchmod(descriptor, existing->st_mode & 0777) != 0 ? errno : 0;
-    if (reason == 0) reason = write_all(descriptor, bytes);
-    if (::close(descriptor) != 0 && reason == 0) reason = errno;
+    const int kept = existing != nullptr && ::fchmod(descriptor, existing->st_mode & 0777) != 0 ? errno : 0;
+    int reason = write_and_close(descriptor, kept, bytes);
     if (reason == 0 && ::rename(draft.c_str(), path.c_str()) != 0) reason = errno;
     if (reason != 0) {
         ::unlink(draft.c_str());
