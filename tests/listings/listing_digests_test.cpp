@@ -20,7 +20,9 @@
 #include "catalog/session/qz_cls_odbc_access.hpp"
 #include "platform/error.hpp"
 #include "platform/text/code_page.hpp"
+#include "support/fixture_files.hpp"
 #include "support/fixtures.hpp"
+#include "support/temp_folder.hpp"
 
 namespace qz::test {
 namespace {
@@ -66,41 +68,13 @@ void add_outcome(Digest& digest, std::u16string_view argument, const Call& call)
     }
 }
 
-std::string read_text(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The password the fixture's facts were read with; empty when it has none.
-std::u16string password_of(const std::string& fixture) {
-    const std::string facts = read_text(fixtures_folder() / ".." / "fixtures-facts" / (fixture + ".json"));
-    const std::size_t key = facts.find("\"passwordUsed\"");
-    if (key == std::string::npos) return u"";
-    const std::size_t open = facts.find('"', facts.find(':', key));
-    return text::utf8_to_utf16(facts.substr(open + 1, facts.find('"', open + 1) - open - 1));
-}
-
-std::vector<std::string> fixture_names() {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(fixtures_folder())) {
-        const std::string extension = entry.path().extension().string();
-        if (entry.is_regular_file() && (extension == ".mdb" || extension == ".accdb")) {
-            names.push_back(entry.path().lexically_relative(fixtures_folder()).generic_string());
-        }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // "<fixture> <listing> <digest>" for every listing kind of one fixture; a file that does not open gives one
 // line with its error.
 std::vector<std::string> digest_lines(const std::string& fixture) {
     qz_cls_odbc_access session;
     std::map<std::string, Digest> digests;
     try {
-        session.connect((fixtures_folder() / fixture).u16string(), u"", password_of(fixture), u"\n", u"|", u"=",
+        session.connect((fixtures_folder() / fixture).u16string(), u"", text::utf8_to_utf16(fixture_password(fixture)), u"\n", u"|", u"=",
                         u";", u",", u":");
     } catch (const Error& error) {
         return {fixture + " connect error " + std::to_string(error.number())};
@@ -133,7 +107,7 @@ TEST(ListingDigests, EveryListingOfEveryFixtureKeepsItsRecordedBytes) {
     ::setenv("LC_ALL", "C", 1);
     const std::filesystem::path recorded = QZ_LISTING_DIGESTS;
     std::vector<std::string> now;
-    for (const std::string& fixture : fixture_names()) {
+    for (const std::string& fixture : fixture_database_files()) {
         for (std::string& line : digest_lines(fixture)) now.push_back(std::move(line));
     }
     const char* record = std::getenv("QZ_RECORD_LISTING_DIGESTS");
@@ -142,7 +116,7 @@ TEST(ListingDigests, EveryListingOfEveryFixtureKeepsItsRecordedBytes) {
         for (const std::string& line : now) out << line << '\n';
         GTEST_SKIP() << "recorded " << now.size() << " digests in " << recorded;
     }
-    std::istringstream lines(read_text(recorded));
+    std::istringstream lines(read_file(recorded));
     std::map<std::string, std::string> before;  // "<fixture> <listing>" -> digest
     for (std::string line; std::getline(lines, line);) {
         before[line.substr(0, line.rfind(' '))] = line.substr(line.rfind(' ') + 1);

@@ -17,6 +17,7 @@
 #include "mutation/allocation_count.hpp"
 #include "mutation/damaged_copies.hpp"
 #include "mutation/every_listing.hpp"
+#include "support/fixture_files.hpp"
 #include "support/fixtures.hpp"
 #include "support/temp_folder.hpp"
 
@@ -43,28 +44,11 @@ std::size_t copies_for(std::size_t file_size, bool password) {
     return 25 * damage_kinds;
 }
 
-// The fixture files by path relative to the fixture folder; one empty path, a skipped test, without them.
+// The fixture files; one empty path, a skipped test, without them.
 std::vector<std::string> fixture_files() {
-    const std::filesystem::path folder = fixtures_folder();
-    if (folder.empty()) return {""};
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        const auto extension = entry.path().extension();
-        if (extension == ".mdb" || extension == ".accdb") {
-            files.push_back(std::filesystem::relative(entry.path(), folder).generic_string());
-        }
-    }
-    std::sort(files.begin(), files.end());
+    std::vector<std::string> files = fixture_database_files();
+    if (files.empty()) files.emplace_back();
     return files;
-}
-
-// The password the fixture's facts were read with; empty when it has none.
-std::string password_of(const std::string& fixture) {
-    const std::string facts = read_file(fixtures_folder() / ".." / "fixtures-facts" / (fixture + ".json"));
-    const std::size_t key = facts.find("\"passwordUsed\"");
-    if (key == std::string::npos) return "";
-    const std::size_t open = facts.find('"', facts.find(':', key));
-    return facts.substr(open + 1, facts.find('"', open + 1) - open - 1);
 }
 
 std::uint64_t seed_of(const std::string& fixture) {
@@ -133,7 +117,7 @@ TEST_P(DamagedCopies, EveryListingEndsInTextOrANumberedErrorWithinBounds) {
     QZ_REQUIRE_FIXTURES();
     const std::string& fixture = GetParam();
     const std::filesystem::path file = fixtures_folder() / fixture;
-    const std::string password = password_of(fixture);
+    const std::string password = fixture_password(fixture);
     const std::string text = read_file(file);
     const Bytes original(text.begin(), text.end());
     const FileLayout layout = read_layout(file, password);
