@@ -26,7 +26,7 @@ void attempt(ListingOutcomes& outcomes, const std::string& call_name, const Call
             outcomes.faults.push_back(call_name + ": error " + std::to_string(error.number()) + " '" +
                                       error.what() + "'");
         }
-        ++outcomes.errors;
+        outcomes.errors.push_back(error.number());
     } catch (const std::exception& other) {
         outcomes.faults.push_back(call_name + ": " + typeid(other).name() + " " + other.what());
     } catch (...) {
