@@ -2,15 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <map>
-#include <set>
+#include <cstring>
 
 #include "platform/error.hpp"
-#include "platform/text/code_page.hpp"
-#include "reader/fixture_facts.hpp"
-#include "reader/fixture_file.hpp"
-#include "support/fixtures.hpp"
 
 namespace qz::jet {
 namespace {
@@ -244,127 +238,6 @@ TEST(PropertyBlob, DamagedBlobsRaise3049) {
             EXPECT_EQ(error.number(), error_number::database_damaged) << fault;
         }
     }
-}
-
-// The facts' names for the stored data types.
-std::uint8_t type_code(const std::string& name) {
-    static const std::map<std::string, std::uint8_t> codes{
-        {"BOOLEAN", 1}, {"BYTE", 2},  {"INT", 3},    {"LONG", 4},
-        {"MONEY", 5},   {"FLOAT", 6}, {"DOUBLE", 7}, {"SHORT_DATE_TIME", 8},
-        {"BINARY", 9},  {"TEXT", 10}, {"OLE", 11},   {"MEMO", 12},
-        {"GUID", 15}};
-    const auto found = codes.find(name);
-    return found == codes.end() ? 0 : found->second;
-}
-
-std::string number_text(double v) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.7g", v);
-    return text;
-}
-
-// One line per property, the same for a parsed map and for the facts, so whole maps compare at once.
-std::string canonical(const PropertyMap& map) {
-    std::string out = "[" + text::utf16_to_utf8(map.name) + "]\n";
-    for (const PropertyEntry& e : map.entries) {
-        out += text::utf16_to_utf8(e.name) + "|" + std::to_string(e.data_type) + "|" + (e.ddl ? "ddl" : "") +
-               "|";
-        std::visit(
-            [&](const auto& v) {
-                using T = std::decay_t<decltype(v)>;
-                if constexpr (std::is_same_v<T, bool>)
-                    out += v ? "true" : "false";
-                else if constexpr (std::is_same_v<T, std::int64_t>)
-                    out += std::to_string(v);
-                else if constexpr (std::is_same_v<T, double>)
-                    out += number_text(v);
-                else if constexpr (std::is_same_v<T, std::u16string>)
-                    out += text::utf16_to_utf8(v);
-                else if constexpr (std::is_same_v<T, engine::OleDate>)
-                    out += number_text(v.days);
-                else
-                    out += "-";
-            },
-            e.value);
-        out += "\n";
-    }
-    return out;
-}
-std::string canonical(const std::string& name, const test::Json& properties) {
-    std::string out = "[" + name + "]\n";
-    for (const test::Json& p : properties) {
-        const std::uint8_t type = type_code(test::text_of(p, "type"));
-        out += test::text_of(p, "name") + "|" + std::to_string(type) + "|" + (test::flag_of(p, "ddl") ? "ddl" : "") +
-               "|";
-        const test::Json& v = test::member(p, "value");
-        if (v.is_boolean())
-            out += v.get<bool>() ? "true" : "false";
-        else if (v.is_string())
-            out += v.get<std::string>();
-        else if (v.is_number() && type == 2)
-            out += std::to_string(v.get<std::int64_t>() & 0xFF);
-        else if (v.is_number() && type >= 5)
-            out += number_text(v.get<double>());
-        else if (v.is_number())
-            out += std::to_string(v.get<std::int64_t>());
-        else
-            out += "-";
-        out += "\n";
-    }
-    return out;
-}
-
-// The table's property maps as the facts give them, each as one text. Left out: the empty object map the
-// other reader adds when the blob has none, and complex columns, whose properties it merges with those of
-// their hidden flat table.
-std::vector<std::string> facts_maps(const test::Json& table) {
-    std::vector<std::string> out;
-    for (const test::Json& name : test::member(table, "propertyMapNames")) {
-        const std::string map_name = name.get<std::string>();
-        if (map_name.empty()) {
-            if (!test::member(table, "properties").empty()) out.push_back(canonical("", table["properties"]));
-            continue;
-        }
-        for (const test::Json& column : test::member(table, "columns")) {
-            if (test::text_of(column, "name") == map_name && test::text_of(column, "dataType") != "COMPLEX_TYPE") {
-                out.push_back(canonical(map_name, test::member(column, "properties")));
-            }
-        }
-    }
-    return out;
-}
-
-// Every property blob stored in one piece in the fixtures parses, and each table's maps among them decode to
-// exactly the properties the independent reader found: names, types, DDL flags and values, in stored order.
-TEST(PropertyBlobFixtures, StoredBlobsDecodeToTheFactsProperties) {
-    QZ_REQUIRE_FIXTURES();
-    std::size_t tables_matched = 0;
-    for (const test::FixtureFacts& fixture : test::unencrypted_fixtures(test::fixtures_folder())) {
-        SCOPED_TRACE(fixture.file.string());
-        const test::FixtureFile file(fixture.file);
-        std::set<std::string> decoded;
-        std::set<std::size_t> lengths;
-        for (const Bytes& blob : file.property_blobs()) {
-            const std::vector<PropertyMap> maps =
-                parse_property_blob(ByteView(blob, file.path()), file.jet3(),
-                                    fixture.facts["format"]["defaultCodePage"].get<unsigned>());
-            for (const PropertyMap& map : maps) decoded.insert(canonical(map));
-            lengths.insert(blob.size());
-        }
-        const test::Json& rows = fixture.facts["msysObjects"];
-        for (const test::Json& table : fixture.facts["tables"]) {
-            const test::Json& lv_length =
-                test::member(rows.at(table["catalogScanOrder"].get<std::size_t>()), "LvPropLength");
-            if (!lv_length.is_number() || lengths.count(lv_length.get<std::size_t>()) == 0) {
-                continue;  // no blob, or one kept in a page chain
-            }
-            for (const std::string& expected : facts_maps(table)) {
-                EXPECT_EQ(decoded.count(expected), 1u) << test::text_of(table, "name") << ":\n" << expected;
-            }
-            ++tables_matched;
-        }
-    }
-    EXPECT_GT(tables_matched, 400u);  // of 437 tables with properties; the others keep them in page chains
 }
 
 }  // namespace

@@ -1,17 +1,12 @@
 #pragma once
-// Small Access files built in memory for the reader's tests, written to a private temporary folder so that
-// the reader opens them like any database file.
-
-#include <unistd.h>
+// Small Access files built page by page for the reader's tests of damage and layouts the writer never makes.
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "platform/reader/protection/header_mask.hpp"
+#include "support/temp_folder.hpp"
 
 namespace qz::test {
 
@@ -28,15 +23,13 @@ inline void put32(Bytes& page, std::size_t at, std::uint32_t v) {
 
 // A header page of the given format version (0 Jet 3, 1 Jet 4, 2 and up ACE), masked as files store it.
 inline Bytes header_page(std::uint8_t version) {
-    const bool jet3 = version == 0;
-    Bytes page(jet3 ? 2048 : 4096, 0);
+    Bytes page(version == 0 ? 2048 : 4096, 0);
     page[1] = 0x01;
-    const std::string name =
-        version >= 2 ? std::string("Standard ACE DB", 15) : std::string("Standard Jet DB", 15);
+    const std::string name = version >= 2 ? "Standard ACE DB" : "Standard Jet DB";
     std::copy(name.begin(), name.end(), page.begin() + 4);
     page[0x14] = version;
     put16(page, 0x3C, 1252);
-    crypto::remove_header_mask(page, jet3);  // its own inverse: applies the mask
+    crypto::remove_header_mask(page, version == 0);  // its own inverse: applies the mask
     return page;
 }
 
@@ -44,44 +37,31 @@ inline Bytes header_page(std::uint8_t version) {
 // the page, as files store them); `flags` are or-ed into each row's offset entry.
 inline Bytes jet4_data_page(std::uint32_t owner, const std::vector<Bytes>& rows, std::uint16_t flags = 0) {
     Bytes page(4096, 0);
-    page[0] = 0x01;
-    page[1] = 0x01;
+    page[0] = page[1] = 0x01;
     put32(page, 4, owner);
     put16(page, 0x0C, static_cast<std::uint32_t>(rows.size()));
     std::size_t end = page.size();
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const std::size_t start = end - rows[i].size();
-        std::copy(rows[i].begin(), rows[i].end(), page.begin() + static_cast<std::ptrdiff_t>(start));
-        put16(page, 0x0E + 2 * i, static_cast<std::uint32_t>(start) | flags);
-        end = start;
+        end -= rows[i].size();
+        std::copy(rows[i].begin(), rows[i].end(), page.begin() + static_cast<std::ptrdiff_t>(end));
+        put16(page, 0x0E + 2 * i, static_cast<std::uint32_t>(end) | flags);
     }
     return page;
 }
 
-// A file made of `pages`, removed when the object goes.
+// A file made of `pages` in a folder of its own, removed with it.
 class TemporaryDatabase {
-  public:
-    TemporaryDatabase(const std::string& name, const std::vector<Bytes>& pages) {
-        folder_ = std::filesystem::temp_directory_path() / ("qz_jet_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder_);
-        path_ = folder_ / name;
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-        for (const auto& page : pages) {
-            out.write(reinterpret_cast<const char*>(page.data()), static_cast<std::streamsize>(page.size()));
-        }
+public:
+    explicit TemporaryDatabase(const std::vector<Bytes>& pages) {
+        std::string bytes;
+        for (const auto& page : pages) bytes.append(page.begin(), page.end());
+        path_ = folder_.write("file.mdb", bytes);
     }
-    ~TemporaryDatabase() {
-        std::error_code ignored;
-        std::filesystem::remove(path_, ignored);
-    }
-    TemporaryDatabase(const TemporaryDatabase&) = delete;
-    TemporaryDatabase& operator=(const TemporaryDatabase&) = delete;
-
     std::u16string path() const { return path_.u16string(); }
-    const std::filesystem::path& folder() const { return folder_; }
+    const std::filesystem::path& folder() const { return folder_.path(); }
 
-  private:
-    std::filesystem::path folder_;
+private:
+    TempFolder folder_;
     std::filesystem::path path_;
 };
 

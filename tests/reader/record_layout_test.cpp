@@ -43,7 +43,7 @@ TEST(RecordLayout, Jet3JumpTableMovesOffsetsPast255) {
     row[304] = 2;     // jump[0]: the first entry at or past 256 is entry 2
     row[305] = 2;     // variable columns in the row
     row[306] = 0x03;  // null mask: both present
-    test::TemporaryDatabase file("jet3.mdb", {test::header_page(0)});
+    test::TemporaryDatabase file({test::header_page(0)});
     const PageFile pages(file.path(), u"");
     TableDefinition table;
     table.variable_column_count = 2;
@@ -60,7 +60,7 @@ TEST(RecordLayout, Jet4FixedVariableBooleanAndColumnsNewerThanTheRow) {
                        11,   0,    6,   0,         // offset[1] (end of data), offset[0]
                        1,    0,                    // variable columns in the row
                        0x07};                      // null mask: columns 0, 1 and 2 set
-    test::TemporaryDatabase file("jet4.mdb", {test::header_page(1)});
+    test::TemporaryDatabase file({test::header_page(1)});
     const PageFile pages(file.path(), u"");
     TableDefinition table;
     table.variable_column_count = 1;
@@ -92,8 +92,7 @@ TEST(UsageMap, InlineAndReferenceMapsNameTheirPagesAndAPagePastTheEndIsDamage) {
     Bytes map_page_past_the_end = map_page;
     map_page_past_the_end[9] = 0x01;  // page 40
     const Bytes empty_page(4096, 0);
-    test::TemporaryDatabase file(
-        "maps.mdb", {test::header_page(1), empty_page, empty_page,
+    test::TemporaryDatabase file({test::header_page(1), empty_page, empty_page,
                      test::jet4_data_page(0, {inline_map, past_the_end, reference_map, map_page_twice,
                                               reference_past_the_end}),
                      empty_page, empty_page, map_page, map_page_past_the_end});
@@ -101,12 +100,7 @@ TEST(UsageMap, InlineAndReferenceMapsNameTheirPagesAndAPagePastTheEndIsDamage) {
     EXPECT_EQ(usage_map_pages(pages, {3, 0}), (std::vector<std::uint32_t>{2, 4}));
     EXPECT_EQ(usage_map_pages(pages, {3, 2}), (std::vector<std::uint32_t>{3, 4}));
     for (const std::uint8_t damaged : {std::uint8_t{1}, std::uint8_t{3}, std::uint8_t{4}}) {
-        try {
-            usage_map_pages(pages, {3, damaged});
-            ADD_FAILURE() << "row " << int{damaged};
-        } catch (const Error& error) {
-            EXPECT_EQ(error.number(), error_number::database_damaged) << "row " << int{damaged};
-        }
+        EXPECT_THROW(usage_map_pages(pages, {3, damaged}), Error) << "row " << int{damaged};
     }
 }
 
