@@ -20,7 +20,9 @@ std::u16string repeated(std::u16string_view piece, std::size_t times) {
     for (std::size_t i = 0; i < times; ++i) text += piece;
     return text;
 }
-std::u16string numbered(const std::u16string& prefix, std::size_t n) { return prefix + ascii(std::to_string(n)); }
+std::u16string numbered(const std::u16string& prefix, std::size_t n) {
+    return prefix + ascii(std::to_string(n));
+}
 
 // 0 when the query compiles, else the number of the error it raises.
 std::int32_t compile_error(const MemoryCatalog& catalog, const std::u16string& query = u"Q0") {
@@ -43,7 +45,8 @@ MemoryCatalog one_table() {
 TEST(QueryLimits, DeepExpressionsGiveFieldsOrTooComplex) {
     const auto subqueries_under_chains = [](std::size_t levels) {
         std::u16string text = u"1";
-        for (std::size_t level = 0; level < levels; ++level) text = u"(SELECT " + text + repeated(u"+a", 60) + u" FROM T)";
+        for (std::size_t level = 0; level < levels; ++level)
+            text = u"(SELECT " + text + repeated(u"+a", 60) + u" FROM T)";
         return text;
     };
     const std::pair<std::u16string, std::int32_t> cases[] = {
@@ -60,7 +63,8 @@ TEST(QueryLimits, DeepExpressionsGiveFieldsOrTooComplex) {
     for (const auto& [expression, expected] : cases) {
         MemoryCatalog catalog = one_table();
         catalog.add_query(u"Q0", Rows().input(u"T").column(expression, u"x").done());
-        EXPECT_EQ(compile_error(catalog), expected) << text::utf16_to_utf8(expression.substr(0, 40)) << " (" << expression.size() << ")";
+        EXPECT_EQ(compile_error(catalog), expected)
+            << text::utf16_to_utf8(expression.substr(0, 40)) << " (" << expression.size() << ")";
     }
 }
 
@@ -76,12 +80,15 @@ TEST(QueryLimits, ChainsOfQueriesOnQueriesAreTooComplex) {
     MemoryCatalog subqueries = one_table(), derived = one_table();
     subqueries.add_query(u"Q40", Rows().input(u"T").column(u"a").done());
     for (std::size_t level = 40; level-- > 0;) {
-        const std::u16string below = u"(SELECT a FROM " + numbered(u"Q", level + 1) + u")" + repeated(u"+a", 100);
+        const std::u16string below =
+            u"(SELECT a FROM " + numbered(u"Q", level + 1) + u")" + repeated(u"+a", 100);
         subqueries.add_query(numbered(u"Q", level), Rows().input(u"T").column(below, u"a").done());
     }
     derived.add_query(u"Q49", Rows().nested_input(derived_tables(u"T"), u"x").column(u"a").done());
     for (std::size_t level = 49; level-- > 0;)
-        derived.add_query(numbered(u"Q", level), Rows().nested_input(derived_tables(numbered(u"Q", level + 1)), u"x").column(u"a").done());
+        derived.add_query(
+            numbered(u"Q", level),
+            Rows().nested_input(derived_tables(numbered(u"Q", level + 1)), u"x").column(u"a").done());
     EXPECT_EQ(compile_error(subqueries), too_complex);
     EXPECT_EQ(compile_error(subqueries, u"Q38"), 0);
     EXPECT_EQ(compile_error(derived), too_complex);
@@ -91,7 +98,8 @@ TEST(QueryLimits, ChainsOfQueriesOnQueriesAreTooComplex) {
     std::int32_t error = 0;
     for (std::size_t level = 41; level-- > 0;) {
         try {
-            resolve_query_fields(numbered(u"Q", level), subqueries.rows(numbered(u"Q", level)), subqueries, compiled);
+            resolve_query_fields(numbered(u"Q", level), subqueries.rows(numbered(u"Q", level)), subqueries,
+                                 compiled);
             error = 0;
         } catch (const Error& e) {
             error = e.number();
@@ -107,11 +115,13 @@ TEST(QueryLimits, AllFieldsOverManyCopiesStopsAtTheEngineLimit) {
         std::size_t levels, copies, table_fields;
         std::int32_t expected;
     };
-    for (const Shape s : {Shape{1, 1, 255, 0}, Shape{1, 5, 51, 0}, Shape{2, 1, 255, 0}, Shape{1, 1, 256, too_many_fields},
-                          Shape{3, 20, 255, too_many_fields}, Shape{4, 20, 255, too_many_fields}}) {
+    for (const Shape s :
+         {Shape{1, 1, 255, 0}, Shape{1, 5, 51, 0}, Shape{2, 1, 255, 0}, Shape{1, 1, 256, too_many_fields},
+          Shape{3, 20, 255, too_many_fields}, Shape{4, 20, 255, too_many_fields}}) {
         MemoryCatalog catalog;
         std::vector<FieldDescription> fields;
-        for (std::size_t i = 0; i < s.table_fields; ++i) fields.push_back(table_field(numbered(u"f", i), 4, 4, 1));
+        for (std::size_t i = 0; i < s.table_fields; ++i)
+            fields.push_back(table_field(numbered(u"f", i), 4, 4, 1));
         catalog.add_table(u"T", fields);
         for (std::size_t level = 0; level < s.levels; ++level) {
             Rows rows;
@@ -120,7 +130,8 @@ TEST(QueryLimits, AllFieldsOverManyCopiesStopsAtTheEngineLimit) {
                 rows.input(level + 1 < s.levels ? numbered(u"Q", level + 1) : u"T", numbered(u"t", copy));
             catalog.add_query(numbered(u"Q", level), rows.done());
         }
-        EXPECT_EQ(compile_error(catalog), s.expected) << s.levels << " levels of " << s.copies << " copies of " << s.table_fields;
+        EXPECT_EQ(compile_error(catalog), s.expected)
+            << s.levels << " levels of " << s.copies << " copies of " << s.table_fields;
         if (s.expected == 0) {
             EXPECT_EQ(resolve_query_fields(u"Q0", catalog.rows(u"Q0"), catalog).size(), 255u);
         }

@@ -23,10 +23,13 @@ TEST(RegressionInputs, EveryListingEndsInTextOrTheNamedError) {
         ASSERT_NE(nul, std::string::npos) << name;
         const ListingOutcomes outcomes =
             run_every_listing(folder.write("input.mdb", input.substr(nul + 1)), input.substr(0, nul), 8);
-        EXPECT_TRUE(outcomes.faults.empty()) << name << ": " << (outcomes.faults.empty() ? "" : outcomes.faults[0]);
+        EXPECT_TRUE(outcomes.faults.empty())
+            << name << ": " << (outcomes.faults.empty() ? "" : outcomes.faults[0]);
         const int expected = std::atoi(name.c_str());
         if (expected != 0) {
-            EXPECT_NE(std::find(outcomes.errors.begin(), outcomes.errors.end(), expected), outcomes.errors.end()) << name;
+            EXPECT_NE(std::find(outcomes.errors.begin(), outcomes.errors.end(), expected),
+                      outcomes.errors.end())
+                << name;
         }
         ++replayed;
     }

@@ -11,9 +11,9 @@
 namespace qz::test {
 
 struct ListingOutcomes {
-    std::size_t texts = 0;              // calls that returned their text
-    std::vector<std::int32_t> errors;   // the number of each call that raised a numbered error
-    std::vector<std::string> faults;    // calls that ended any other way, or in an error without number or text
+    std::size_t texts = 0;             // calls that returned their text
+    std::vector<std::int32_t> errors;  // the number of each call that raised a numbered error
+    std::vector<std::string> faults;  // calls that ended any other way, or in an error without number or text
     std::map<std::string, std::u16string> listings;  // each listing's text by call ("get_fields Customers")
 };
 

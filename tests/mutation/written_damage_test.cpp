@@ -29,9 +29,12 @@ using Bytes = std::string;
 
 // Two related tables, an index and a saved query: a catalog with rows of every kind the listings read.
 writer::Schema small_schema(Format format, const std::u16string& password = u"", std::uint32_t key = 0) {
-    writer::Schema s = schema_of(format, {{u"Clientes", {column(u"Id", ColumnType::long_integer), column(u"Nome", ColumnType::text, 40)},
-                                           {{u"PrimaryKey", {{u"Id"}}, true, true, false, true}}},
-                                          {u"Pedidos", {column(u"Cliente", ColumnType::long_integer), column(u"Data", ColumnType::date_time)}}});
+    writer::Schema s = schema_of(
+        format, {{u"Clientes",
+                  {column(u"Id", ColumnType::long_integer), column(u"Nome", ColumnType::text, 40)},
+                  {{u"PrimaryKey", {{u"Id"}}, true, true, false, true}}},
+                 {u"Pedidos",
+                  {column(u"Cliente", ColumnType::long_integer), column(u"Data", ColumnType::date_time)}}});
     s.relationships = {{u"ClientesPedidos", u"Clientes", u"Pedidos", {{u"Id", u"Cliente"}}, 0}};
     s.queries = {writer::Query::select(u"Nomes", {u"Clientes"}, {u"[Clientes].[Nome]"})};
     s.password = password;
@@ -55,7 +58,9 @@ TEST_P(WrittenCopies, EveryCutListsWhatTheWholeFileListsOrRaisesAnError) {
     for (std::size_t pages = 0; pages < original.size() / page_size; ++pages) {
         for (const std::size_t extra : {std::size_t{0}, page_size / 2}) {
             const std::size_t size = pages * page_size + extra;
-            const ListingOutcomes cut = run_every_listing(file.folder().write("cut" + file.path().extension().string(), original.substr(0, size)), "", 1000);
+            const ListingOutcomes cut = run_every_listing(
+                file.folder().write("cut" + file.path().extension().string(), original.substr(0, size)), "",
+                1000);
             EXPECT_TRUE(cut.faults.empty()) << size;
             if (extra != 0) {
                 EXPECT_TRUE(cut.listings.empty()) << "a file ending inside a page was listed: " << size;
@@ -100,7 +105,8 @@ CatalogPlaces catalog_places(const std::filesystem::path& file, const Bytes& byt
         if (c.name == u"Type") p.type_offset = (jet3 ? 1 : 2) + c.fixed_offset;
     }
     for (std::size_t at = p.page_size; at + p.page_size <= bytes.size(); at += p.page_size) {
-        if (bytes[at] == 0x01 && bytes.compare(at + 4, 4, std::string("\x02\0\0\0", 4)) == 0) p.data_pages.push_back(at);
+        if (bytes[at] == 0x01 && bytes.compare(at + 4, 4, std::string("\x02\0\0\0", 4)) == 0)
+            p.data_pages.push_back(at);
     }
     return p;
 }
@@ -116,16 +122,23 @@ TEST_P(WrittenCopies, EachDamageToTheRowsEveryDatabaseHoldsGives3049) {
     std::vector<std::pair<std::string, std::function<void(Bytes&)>>> damages = {
         // An inline map keeps its bitmap after the kind and the first page; a reference map its pages after
         // the kind.
-        {"usage map emptied", [&](Bytes& b) { const std::size_t keep = b[p.usage_map] == 0 ? 5 : 1;
-                                              std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(p.usage_map + keep), p.usage_map_length - keep, '\0'); }},
-        {"Tables row deleted", [&](Bytes& b) { b[p.tables_row_entry + 1] = static_cast<char>(b[p.tables_row_entry + 1] | 0x80); }},
+        {"usage map emptied",
+         [&](Bytes& b) {
+             const std::size_t keep = b[p.usage_map] == 0 ? 5 : 1;
+             std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(p.usage_map + keep),
+                         p.usage_map_length - keep, '\0');
+         }},
+        {"Tables row deleted",
+         [&](Bytes& b) { b[p.tables_row_entry + 1] = static_cast<char>(b[p.tables_row_entry + 1] | 0x80); }},
         {"Tables renamed", [&](Bytes& b) { b[name + 1] = 'x'; }},
         {"Tables retyped", [&](Bytes& b) { b[p.tables_row + p.type_offset] = 0x01; }},
-        {"Tables renumbered", [&](Bytes& b) { b.replace(p.tables_row + p.id_offset, 4, std::string("\x09\0\0\x0F", 4)); }},
+        {"Tables renumbered",
+         [&](Bytes& b) { b.replace(p.tables_row + p.id_offset, 4, std::string("\x09\0\0\x0F", 4)); }},
     };
     for (const std::size_t page : p.data_pages) {
         const std::size_t row_count = page + (GetParam() == Format::jet3 ? 0x08 : 0x0C);
-        damages.push_back({"row count zeroed at " + std::to_string(page), [=](Bytes& b) { b[row_count] = b[row_count + 1] = 0; }});
+        damages.push_back({"row count zeroed at " + std::to_string(page),
+                           [=](Bytes& b) { b[row_count] = b[row_count + 1] = 0; }});
         damages.push_back({"page type zeroed at " + std::to_string(page), [=](Bytes& b) { b[page] = 0; }});
     }
     for (const auto& [what, damage] : damages) {
@@ -147,13 +160,15 @@ TEST_P(WrittenCopies, EachDamageToTheRowsEveryDatabaseHoldsGives3049) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, WrittenCopies, ::testing::Values(Format::jet3, Format::jet4, Format::ace14), format_name);
+INSTANTIATE_TEST_SUITE_P(Formats, WrittenCopies, ::testing::Values(Format::jet3, Format::jet4, Format::ace14),
+                         format_name);
 
 // Listing never writes: after every listing the file's bytes, size, mode, modification and change times (to
 // the nanosecond) are as before and nothing changed in its folder, also when the file is writable. Tests may
 // run as root, whom a read-only mode does not stop, so the proof is what happened to the file.
 TEST(UntouchedFile, EveryListingLeavesTheFileAsItWas) {
-    const std::vector<writer::Schema> schemas = {small_schema(Format::jet3), small_schema(Format::jet4, u"Senha", 0x5EED1234u),
+    const std::vector<writer::Schema> schemas = {small_schema(Format::jet3),
+                                                 small_schema(Format::jet4, u"Senha", 0x5EED1234u),
                                                  small_schema(Format::ace14)};
     for (const writer::Schema& schema : schemas) {
         for (const mode_t mode : {S_IRUSR | S_IWUSR, S_IRUSR}) {
@@ -163,11 +178,14 @@ TEST(UntouchedFile, EveryListingLeavesTheFileAsItWas) {
             ASSERT_EQ(::utimensat(AT_FDCWD, file.path().c_str(), times, 0), 0);
             ASSERT_EQ(::chmod(file.path().c_str(), mode), 0);
             const std::string bytes = read_file(file.path());
-            struct stat before {}, after {};
+            struct stat before {
+            }, after{};
             ASSERT_EQ(::stat(file.path().c_str(), &before), 0);
             const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
             ASSERT_GE(::inotify_add_watch(watch, file.folder().path().c_str(),
-                                          IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVE | IN_DELETE_SELF | IN_MOVE_SELF), 0);
+                                          IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE |
+                                              IN_MOVE | IN_DELETE_SELF | IN_MOVE_SELF),
+                      0);
 
             std::string password;
             for (const char16_t c : schema.password) password += static_cast<char>(c);
@@ -180,8 +198,10 @@ TEST(UntouchedFile, EveryListingLeavesTheFileAsItWas) {
             ::close(watch);
             ASSERT_EQ(::stat(file.path().c_str(), &after), 0);
             EXPECT_EQ(read_file(file.path()), bytes);
-            EXPECT_EQ(std::tie(after.st_size, after.st_mode, after.st_mtim.tv_sec, after.st_mtim.tv_nsec, after.st_ctim.tv_sec, after.st_ctim.tv_nsec),
-                      std::tie(before.st_size, before.st_mode, before.st_mtim.tv_sec, before.st_mtim.tv_nsec, before.st_ctim.tv_sec, before.st_ctim.tv_nsec));
+            EXPECT_EQ(std::tie(after.st_size, after.st_mode, after.st_mtim.tv_sec, after.st_mtim.tv_nsec,
+                               after.st_ctim.tv_sec, after.st_ctim.tv_nsec),
+                      std::tie(before.st_size, before.st_mode, before.st_mtim.tv_sec, before.st_mtim.tv_nsec,
+                               before.st_ctim.tv_sec, before.st_ctim.tv_nsec));
         }
     }
 }

@@ -51,7 +51,7 @@ inline Bytes jet4_data_page(std::uint32_t owner, const std::vector<Bytes>& rows,
 
 // A file made of `pages` in a folder of its own, removed with it.
 class TemporaryDatabase {
-public:
+  public:
     explicit TemporaryDatabase(const std::vector<Bytes>& pages) {
         std::string bytes;
         for (const auto& page : pages) bytes.append(page.begin(), page.end());
@@ -60,7 +60,7 @@ public:
     std::u16string path() const { return path_.u16string(); }
     const std::filesystem::path& folder() const { return folder_.path(); }
 
-private:
+  private:
     TempFolder folder_;
     std::filesystem::path path_;
 };
