@@ -192,6 +192,12 @@ TEST(UntouchedFile, EveryListingLeavesTheFileAsItWas) {
             const ListingOutcomes outcomes = run_every_listing(file.path(), password, 1000);
             EXPECT_TRUE(outcomes.faults.empty() && outcomes.errors.empty());
             EXPECT_GT(outcomes.texts, 5u);
+            // Another letter case or a prefix of the password is refused, and a refused open changes nothing.
+            for (const std::string wrong : {"senha", "Senh"}) {
+                if (!password.empty()) {
+                    EXPECT_EQ(run_every_listing(file.path(), wrong, 1).errors, std::vector<std::int32_t>{3031});
+                }
+            }
 
             alignas(inotify_event) char events[4096];
             EXPECT_LE(::read(watch, events, sizeof events), 0) << "a change was made in the file's folder";
