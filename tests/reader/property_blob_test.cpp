@@ -12,70 +12,11 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 const std::u16string path = u"memory.mdb";
 
-void append16(Bytes& out, std::size_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void append32(Bytes& out, std::size_t v) {
-    append16(out, v & 0xFFFF);
-    append16(out, v >> 16);
-}
-Bytes utf16(std::u16string_view text) {
-    Bytes out;
-    for (const char16_t c : text) append16(out, c);
-    return out;
-}
-Bytes ascii(std::string_view text) { return Bytes(text.begin(), text.end()); }
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-
-// Blob pieces laid out as Access writes them.
-Bytes chunk(std::uint16_t kind, const Bytes& body) {
-    Bytes out;
-    append32(out, body.size() + 6);
-    append16(out, kind);
-    return out + body;
-}
-Bytes name_pool(const std::vector<Bytes>& names) {
-    Bytes body;
-    for (const Bytes& name : names) {
-        append16(body, name.size());
-        body = body + name;
-    }
-    return chunk(0x0080, body);
-}
-struct Record {
-    std::uint8_t ddl;
-    std::uint8_t type;
-    std::uint16_t name_index;
-    Bytes value;
-};
-Bytes record(const Record& r) {
-    Bytes out;
-    append16(out, r.value.size() + 8);
-    out.push_back(r.ddl);
-    out.push_back(r.type);
-    append16(out, r.name_index);
-    append16(out, r.value.size());
-    return out + r.value;
-}
-Bytes values_chunk(std::uint16_t kind, const Bytes& map_name, const std::vector<Record>& records) {
-    Bytes body;
-    append32(body, 6 + map_name.size());
-    append16(body, map_name.size());
-    body = body + map_name;
-    for (const Record& r : records) body = body + record(r);
-    return chunk(kind, body);
-}
-Bytes jet4_blob(const Bytes& chunks) { return ascii(std::string_view("MR2\0", 4)) + chunks; }
-Bytes jet3_blob(const Bytes& chunks) { return ascii(std::string_view("KKD\0", 4)) + chunks; }
-
-std::vector<PropertyMap> parse(const Bytes& blob, bool jet3 = false) {
-    return parse_property_blob(ByteView(blob, path), jet3, 1252);
-}
-
+// `v` as `n` little-endian bytes.
 Bytes le(std::uint64_t v, std::size_t n) {
     Bytes out;
     for (std::size_t i = 0; i < n; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -86,6 +27,37 @@ Bytes raw(T v) {
     Bytes out(sizeof v);
     std::memcpy(out.data(), &v, sizeof v);
     return out;
+}
+Bytes utf16(std::u16string_view text) {
+    Bytes out;
+    for (const char16_t c : text) out = out + le(c, 2);
+    return out;
+}
+Bytes ascii(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+// Blob pieces laid out as Access writes them.
+Bytes chunk(std::uint16_t kind, const Bytes& body) { return le(body.size() + 6, 4) + le(kind, 2) + body; }
+Bytes name_pool(const std::vector<Bytes>& names) {
+    Bytes body;
+    for (const Bytes& name : names) body = body + le(name.size(), 2) + name;
+    return chunk(0x0080, body);
+}
+struct Record {
+    std::uint8_t ddl, type;
+    std::uint16_t name_index;
+    Bytes value;
+};
+Bytes values_chunk(std::uint16_t kind, const Bytes& map_name, const std::vector<Record>& records) {
+    Bytes body = le(6 + map_name.size(), 4) + le(map_name.size(), 2) + map_name;
+    for (const Record& r : records)
+        body = body + le(r.value.size() + 8, 2) + Bytes{r.ddl, r.type} + le(r.name_index, 2) + le(r.value.size(), 2) + r.value;
+    return chunk(kind, body);
+}
+Bytes jet4_blob(const Bytes& chunks) { return ascii(std::string_view("MR2\0", 4)) + chunks; }
+Bytes jet3_blob(const Bytes& chunks) { return ascii(std::string_view("KKD\0", 4)) + chunks; }
+
+std::vector<PropertyMap> parse(const Bytes& blob, bool jet3 = false) {
+    return parse_property_blob(ByteView(blob, path), jet3, 1252);
 }
 
 struct ValueCase {
