@@ -35,6 +35,10 @@ writer::Schema small_schema(Format format, const std::u16string& password = u"",
                   {{u"PrimaryKey", {{u"Id"}}, true, true, false, true}}},
                  {u"Pedidos",
                   {column(u"Cliente", ColumnType::long_integer), column(u"Data", ColumnType::date_time)}}});
+    if (format == Format::ace12 || format == Format::ace14) {  // and the tables behind a complex column
+        s.tables[0].columns.push_back(column(u"Anexos", ColumnType::ole));
+        s.tables[0].columns.back().complex = writer::ComplexKind::attachment;
+    }
     s.relationships = {{u"ClientesPedidos", u"Clientes", u"Pedidos", {{u"Id", u"Cliente"}}, 0}};
     s.queries = {writer::Query::select(u"Nomes", {u"Clientes"}, {u"[Clientes].[Nome]"})};
     s.password = password;
