@@ -1,22 +1,26 @@
-// Inputs of fuzz_database's shape (a password, a NUL byte, the file's bytes) that once broke the reader or
-// pin how it answers damage, replayed through every listing: each call ends in its text or a numbered error,
-// never a crash (the sanitizer build runs them too). An input named after an error number must raise it.
+// Inputs of two fuzz targets' shapes that once broke the reader or pin how it answers damage, replayed: each
+// ends in its answer or a numbered error, never a crash (the sanitizer build runs them too). An input named
+// after an error number must raise it.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <span>
 
 #include "mutation/every_listing.hpp"
+#include "platform/error.hpp"
+#include "platform/reader/system_tables/property_blob.hpp"
 #include "support/temp_folder.hpp"
 
 namespace qz::test {
 namespace {
 
+// fuzz_database: a password, a NUL byte, the file's bytes; run through every listing.
 TEST(RegressionInputs, EveryListingEndsInTextOrTheNamedError) {
     const TempFolder folder;
     std::size_t replayed = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(QZ_REGRESSION_INPUTS)) {
+    for (const auto& entry : std::filesystem::directory_iterator(QZ_REGRESSION_INPUTS "/fuzz_database")) {
         const std::string name = entry.path().filename().string();
         const std::string input = read_file(entry.path());
         const std::size_t nul = input.find('\0');
@@ -34,6 +38,29 @@ TEST(RegressionInputs, EveryListingEndsInTextOrTheNamedError) {
         ++replayed;
     }
     EXPECT_GT(replayed, 10u);
+}
+
+// fuzz_property_blob: the Jet 3 flag, the code page (two bytes, little-endian), the blob.
+TEST(RegressionInputs, EachPropertyBlobGivesItsMapsOrTheNamedError) {
+    std::size_t replayed = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(QZ_REGRESSION_INPUTS "/fuzz_property_blob")) {
+        const std::string name = entry.path().filename().string(), input = read_file(entry.path());
+        ASSERT_GE(input.size(), 3u) << name;
+        const std::span<const std::uint8_t> blob(reinterpret_cast<const std::uint8_t*>(input.data()) + 3,
+                                                 input.size() - 3);
+        std::int32_t number = 0;
+        try {
+            jet::parse_property_blob(jet::ByteView(blob, u"blob"), (input[0] & 1) != 0,
+                                     static_cast<unsigned>(static_cast<std::uint8_t>(input[1]) |
+                                                           static_cast<std::uint8_t>(input[2]) << 8));
+        } catch (const Error& error) {
+            number = error.number();
+        }
+        EXPECT_EQ(number, std::atoi(name.c_str())) << name;
+        ++replayed;
+    }
+    EXPECT_GT(replayed, 20u);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Damage built page by page where a listing cannot reach it alone or where one bound is pinned to the byte:
 // each gives 3049 (or the path's error), never a crash, a hang or unbounded memory. Damaged headers and
-// catalogs are regression inputs (tests/fuzz_regressions/inputs).
+// catalogs are regression inputs (tests/fuzz_regressions/inputs/fuzz_database).
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
