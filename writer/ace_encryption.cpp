@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "writer/digests.hpp"
+#include "writer/crypto_primitives.hpp"
 #include "writer/rc4.hpp"
 
 namespace qz::writer {
@@ -62,14 +62,15 @@ AceEncryptor cryptoapi_rc4(const Bytes& password, std::uint32_t encoding_key, bo
     put_bytes(verification, digest(Hash::sha1, {verifier}));
     rc4_apply(key_for(0), verification);  // one stream over the verifier and its hash
 
+    const std::uint32_t flags = short_key ? flag_cryptoapi : flag_cryptoapi | flag_doc_props;
     Bytes header;
-    put_u32(header, short_key ? flag_cryptoapi : flag_cryptoapi | flag_doc_props);
-    put_u32(header, 0);
+    put_u32(header, flags);
+    put_u32(header, 0);  // no extra size
     put_u32(header, algorithm_rc4);
     put_u32(header, hash_sha1);
     put_u32(header, static_cast<std::uint32_t>(key_bytes * 8));
     put_u32(header, provider_rsa_full);
-    put_u32(header, 0);
+    put_u32(header, 0);  // two reserved words
     put_u32(header, 0);
     const char16_t* provider = short_key ? u"Microsoft Base Cryptographic Provider v1.0"
                                          : u"Microsoft Enhanced Cryptographic Provider v1.0";
@@ -79,7 +80,7 @@ AceEncryptor cryptoapi_rc4(const Bytes& password, std::uint32_t encoding_key, bo
     AceEncryptor out;
     put_u16(out.encryption_info, info_major);
     put_u16(out.encryption_info, cryptoapi_minor);
-    put_bytes(out.encryption_info, Bytes(header.begin(), header.begin() + 4));
+    put_u32(out.encryption_info, flags);
     put_u32(out.encryption_info, static_cast<std::uint32_t>(header.size()));
     put_bytes(out.encryption_info, header);
     put_u32(out.encryption_info, salt_size);

@@ -1,4 +1,4 @@
-#include "writer/digests.hpp"
+#include "writer/crypto_primitives.hpp"
 
 #include <openssl/evp.h>
 
