@@ -154,14 +154,23 @@ struct Query {
                         std::optional<std::u16string> where = std::nullopt);
 };
 
+// How a password encrypts an ACE file: every page after the header, under keys made from the password.
+enum class AceEncryption {
+    agile,         // AES-256-CBC, the key spun from SHA-512, an XML descriptor (Access 2010 and later)
+    cryptoapi_rc4  // RC4 with SHA-1 keys: 40 bits in ACE 12 files (Access 2007), 128 bits in later ones
+};
+
 struct Schema {
     Format format = Format::jet4;
     std::uint16_t code_page = 1252;
     double created = 45000.5;  // OLE date of creation, also the catalog rows' dates
     // Jet 3 and Jet 4 protection: a database password (at most 20 characters) and the key of the RC4
-    // encoding of every page after the header (0: pages stored plainly). ACE files take neither.
+    // encoding of every page after the header (0: pages stored plainly), independent of each other. ACE: a
+    // password encrypts the file by `ace_encryption`, every page's key mixed with `encoding_key` (0: a fixed
+    // one); a key without a password is refused.
     std::u16string password{};
     std::uint32_t encoding_key = 0;
+    AceEncryption ace_encryption = AceEncryption::agile;
     std::vector<Table> tables{};
     std::vector<LinkedTable> linked_tables{};
     std::vector<Relationship> relationships{};

@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "writer/access_writer.hpp"
+#include "writer/ace_encryption.hpp"
 #include "writer/header_page.hpp"
 #include "writer/index_pages.hpp"
 #include "writer/page_store.hpp"
@@ -27,6 +28,7 @@ constexpr std::uint8_t inline_map = 0x00;  // usage map kind (2.4)
 constexpr std::uint32_t not_enforced = 0x00000002, cascade_updates = 0x00000100, cascade_deletes = 0x00001000,
                         cascade_null = 0x00002000;
 constexpr std::uint8_t query_start = 0, query_end = 255;
+constexpr std::uint32_t default_ace_key = 0x6E3F21A9;  // any non-zero key marks an encrypted ACE file
 
 std::u16string folded(std::u16string_view s) {
     std::u16string out(s);
@@ -118,8 +120,8 @@ public:
         : schema_(schema), layout_(FileLayout::of(schema.format)), store_(layout_) {}
 
     Bytes build() {
-        if (layout_.ace() && (!schema_.password.empty() || schema_.encoding_key != 0))
-            throw std::invalid_argument("the writer does not encrypt ACE files");
+        if (layout_.ace() && schema_.password.empty() && schema_.encoding_key != 0)
+            throw std::invalid_argument("an ACE file is encrypted with a password, never by a key alone");
         const std::uint32_t header = store_.allocate();
         const std::uint32_t map_page = store_.allocate();
         add_table(u"MSysObjects", objects_columns(), true);
@@ -146,8 +148,16 @@ public:
         maps.add(global_map);
         for (TableWork& t : tables_) write_table_contents(t, maps);
         for (TableWork& t : tables_) write_definition(t);
-        write_header_page(store_.page(header), layout_, schema_);
-        if (schema_.encoding_key != 0) encode_pages();
+        if (layout_.ace() && !schema_.password.empty()) {
+            const std::uint32_t key = schema_.encoding_key != 0 ? schema_.encoding_key : default_ace_key;
+            const AceEncryptor encryptor = ace_encryptor(schema_.ace_encryption, schema_.password, key,
+                                                         schema_.format == Format::ace12);
+            write_header_page(store_.page(header), layout_, schema_, key, encryptor.encryption_info);
+            for (std::uint32_t n = 1; n < store_.count(); ++n) encryptor.encrypt_page(n, store_.page(n));
+        } else {
+            write_header_page(store_.page(header), layout_, schema_, schema_.encoding_key, {});
+            if (schema_.encoding_key != 0) encode_pages();
+        }
         return store_.file_bytes();
     }
 

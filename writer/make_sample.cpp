@@ -1,6 +1,7 @@
 // Writes the project's sample database: a few related tables with indexes, saved queries, and names in
-// more than one script. Usage: make_sample <path> [jet3|jet4|ace12|ace14] [password]
-// A password protects a Jet 3 or Jet 4 file and encodes its pages (the fuzz targets start from such files).
+// more than one script. Usage: make_sample <path> [jet3|jet4|ace12|ace14] [password [agile|rc4]]
+// A password protects a Jet 3 or Jet 4 file and encodes its pages, or encrypts an ACE file with agile AES
+// (the default) or CryptoAPI RC4 (the fuzz targets start from such files).
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -59,7 +60,7 @@ Schema sample(Format format) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <path> [jet3|jet4|ace12|ace14] [password]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <path> [jet3|jet4|ace12|ace14] [password [agile|rc4]]\n", argv[0]);
         return 2;
     }
     const std::string kind = argc > 2 ? argv[2] : "jet4";
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
             const std::string password = argv[3];
             schema.password.assign(password.begin(), password.end());  // ASCII
             schema.encoding_key = 0x5A3C9E17;
+            if (argc > 4 && std::string(argv[4]) == "rc4") schema.ace_encryption = AceEncryption::cryptoapi_rc4;
         }
         write_database(schema, argv[1]);
     } catch (const std::exception& e) {

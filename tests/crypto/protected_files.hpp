@@ -1,0 +1,45 @@
+#pragma once
+// Protected databases as the writer makes them, and their page 0 opened as the page reader opens it.
+
+#include <string>
+#include <vector>
+
+#include "platform/error.hpp"
+#include "platform/reader/pages/header_page.hpp"
+#include "platform/reader/protection/header_mask.hpp"
+#include "platform/reader/protection/page_decoder.hpp"
+#include "writer/access_writer.hpp"
+
+namespace qz::test {
+
+using Page = std::vector<std::uint8_t>;
+
+inline writer::Schema protected_schema(writer::Format format, std::u16string password, std::uint32_t encoding_key = 0,
+                                       writer::AceEncryption scheme = writer::AceEncryption::agile) {
+    writer::Table orders{u"Orders", {writer::column(u"Number", writer::ColumnType::long_integer),
+                                     writer::column(u"Customer", writer::ColumnType::text, 40)}};
+    orders.rows = {{std::int64_t{1}, std::u16string(u"Ana")}};
+    return {.format = format, .password = std::move(password), .encoding_key = encoding_key,
+            .ace_encryption = scheme, .tables = {orders}};
+}
+
+// Page 0 of the file with its fixed header mask removed.
+inline Page header_page(const writer::Schema& schema) {
+    const std::vector<std::uint8_t> file = writer::build_database(schema);
+    const bool jet3 = schema.format == writer::Format::jet3;
+    Page page(file.begin(), file.begin() + (jet3 ? 2048 : 4096));
+    crypto::remove_header_mask(page, jet3);
+    return page;
+}
+
+// The number of the error opening the protection of `header` raises, or 0 when it opens.
+inline int open_error(const Page& header, std::u16string_view password, const std::u16string& path = u"/db/file.accdb") {
+    try {
+        crypto::open_protection(jet::read_header_page(header, path).protection, password, path);
+        return 0;
+    } catch (const Error& error) {
+        return error.number();
+    }
+}
+
+}  // namespace qz::test
