@@ -68,7 +68,7 @@ TEST_F(Listings, TableSelectorsPickByAttributesAndKeepTheirPositionsAsIds) {
 TEST_F(Listings, EmptySeparatorsRunKeysAndValuesTogetherAndSeparatorsInNamesStayUnchanged) {
     MemoryDatabase database;
     database.tables = {{.name = u"a;b=c|d"}, {.name = u"T2"}};
-    database.relations = {{.name = u"R,&:", .table = u"A", .foreign_table = u"B",
+    database.relations = {{.name = u"R,&:", .table = u"A", .foreign_table = u"B", .attributes = INT32_MIN,
                            .fields = {{.name = u"x", .foreign_name = u"y"}, {.name = u"z", .foreign_name = u"w"}}}};
     use(database);
     separators_[0] = separators_[1] = separators_[2] = u"";
@@ -77,7 +77,8 @@ TEST_F(Listings, EmptySeparatorsRunKeysAndValuesTogetherAndSeparatorsInNamesStay
               u"id1nameT2date_created00:00:00last_updated00:00:00fields0indexes0attributes0");
     separators_[0] = u"|", separators_[1] = u";", separators_[2] = u"=";
     EXPECT_EQ(request(u"get_relations"),
-              u"name=R,&:;table=A;foreign_table=B;attributes=0;fields=name:x&foreign_name:y,name:z&foreign_name:w");
+              u"name=R,&:;table=A;foreign_table=B;attributes=-2147483648;"
+              u"fields=name:x&foreign_name:y,name:z&foreign_name:w");
 }
 
 TEST_F(Listings, FieldItemsFollowTheEngineValuesExactly) {
