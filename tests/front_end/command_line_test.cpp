@@ -41,23 +41,15 @@ TEST(CommandText, JoinsTheArgumentsWithOneBlankDecodesUtf8AndKeepsEveryOtherByte
 }
 
 TEST(Elements, CutsAtEveryExactSeparatorAndKeepsEmptyElements) {
-    struct Case {
-        std::u16string text;
-        std::vector<std::u16string> elements;
+    const std::pair<std::u16string, std::vector<std::u16string>> cases[] = {
+        {u"", {}}, {u"abc", {u"abc"}}, {u"_:_", {u"", u""}}, {u"a_:__:_b", {u"a", u"", u"b"}},
+        {u"a_;_b_:_ \"c\" ", {u"a_;_b", u" \"c\" "}}, {u"a_:_:_b", {u"a", u":_b"}},
     };
-    const Case cases[] = {
-        {u"", {}},
-        {u"abc", {u"abc"}},
-        {u"_:_", {u"", u""}},
-        {u"a_:__:_b", {u"a", u"", u"b"}},
-        {u"a_;_b_:_ \"c\" ", {u"a_;_b", u" \"c\" "}},
-        {u"a_:_:_b", {u"a", u":_b"}},
-    };
-    for (const Case& c : cases) {
-        const Elements elements(c.text);
-        ASSERT_EQ(elements.size(), c.elements.size());
-        for (std::size_t i = 0; i < c.elements.size(); ++i) EXPECT_EQ(elements.at(i), c.elements[i]);
-        EXPECT_THROW(elements.at(c.elements.size()), Error);
+    for (const auto& [text, expected] : cases) {
+        const Elements elements(text);
+        ASSERT_EQ(elements.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(elements.at(i), expected[i]);
+        EXPECT_THROW(elements.at(expected.size()), Error);
     }
 }
 

@@ -1,4 +1,5 @@
-// One request through the front end's entry function, over the in-memory engine.
+// One request through the front end's entry function, over the in-memory engine (and the file reader where
+// the files a listing read matter).
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,43 +17,26 @@
 
 #include "odbc_access/exe/front_end.hpp"
 #include "platform/reader/engine/access_file_engine.hpp"
-#include "platform/text/code_page.hpp"
-#include "support/fixtures.hpp"
 #include "support/memory_engine.hpp"
-#include "support/temp_folder.hpp"
+#include "support/result_file.hpp"
+#include "support/written_database.hpp"
 
 namespace qz::front_end {
 namespace {
 
-using test::MemoryDatabase;
-
-constexpr std::string_view bom = "\xFF\xFE";
-
 std::u16string u16(const std::string& utf8) { return text::utf8_to_utf16(utf8); }
-
-// The result file as text: its byte-order mark checked and taken off.
-std::u16string result_text(const std::filesystem::path& file) {
-    const std::string bytes = test::read_file(file);
-    EXPECT_EQ(bytes.substr(0, 2), bom) << file;
-    std::u16string text;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    }
-    return text;
-}
 
 // The names in a folder, to see that nothing was left behind.
 std::vector<std::string> names_in(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
 
 // Runs `body` in a child process that is killed after a few seconds, so a call that blocks fails the test
-// instead of hanging it; the child's exit status, or -1 when it did not end by itself.
+// instead of hanging it, and process-wide settings stay in the child; its exit status, or -1.
 template <class Body>
 int in_child(Body body) {
     const pid_t child = ::fork();
@@ -65,15 +49,12 @@ int in_child(Body body) {
     return WEXITSTATUS(status);
 }
 
-MemoryDatabase sample_database() {
-    MemoryDatabase database;
-    database.tables = {{.name = u"Clientes"},
-                       {.name = u"表", .attributes = static_cast<std::int32_t>(0x80000002u)}};
-    database.relations = {{.name = u"R",
+test::MemoryDatabase sample_database() {
+    return {.tables = {{.name = u"Clientes"}, {.name = u"表", .attributes = INT32_MIN + 2}},
+            .relations = {{.name = u"R",
                            .table = u"Clientes",
                            .foreign_table = u"Pedidos",
-                           .fields = {{.name = u"Código", .foreign_name = u"Cliente"}}}};
-    return database;
+                           .fields = {{.name = u"Código", .foreign_name = u"Cliente"}}}}};
 }
 
 class Request : public ::testing::Test {
@@ -82,137 +63,103 @@ class Request : public ::testing::Test {
         ::setenv("LC_ALL", "C", 1);
         engine_->files[u"/db/base.mdb"] = sample_database();
     }
-
-    // The argument text of a request on /db/base.mdb with the separators | ; = , & : and `tail` after the
-    // separators (output path, command word, argument).
-    std::u16string request(const std::u16string& tail) const {
-        return u"/db/base.mdb_:_user_:_pwd_:_|_:_;_:_=_:_,_:_&_:_:_:_" + tail;
+    // A request on `database` with the separators | ; = , & : and `tail` after them (output path, command
+    // word, argument).
+    static std::u16string request(const std::u16string& tail,
+                                  const std::u16string& database = u"/db/base.mdb") {
+        return database + u"_:_user_:_pwd_:_|_:_;_:_=_:_,_:_&_:_:_:_" + tail;
     }
     ExitStatus run(const std::u16string& command_text) {
-        return run_request(command_text, program_folder_.path(), engine_);
+        return run_request(command_text, program_.path(), engine_);
     }
-    std::u16string out_path() const { return u16((output_folder_ / "out.txt").string()); }
-    std::string error_log() const { return test::read_file(program_folder_ / "error.log"); }
+    std::u16string out_path() const { return u16((output_ / "out.txt").string()); }
 
-    test::TempFolder program_folder_;
-    test::TempFolder output_folder_;
+    test::TempFolder program_;
+    test::TempFolder output_;
     std::shared_ptr<test::MemoryEngine> engine_ = std::make_shared<test::MemoryEngine>();
 };
 
-// The listings' own forms are pinned in tests/listings; here, what the road adds to them.
-TEST_F(Request, TheResultFileHoldsTheListingAsUtf16WithCharactersOutsideTheAnsiCodePageIntact) {
+// The listings' own forms are pinned elsewhere; here, what the road adds to them.
+TEST_F(Request, EachRequestEndsInItsResultOrErrorLineWhereTheCallerLooks) {
+    const std::string subscript = "Erro: 9 - Subscript out of range\r\n";
+    const std::u16string full = request(u"");
     struct Case {
-        std::u16string tail;
-        std::u16string result;
+        const char* what;
+        std::u16string command;
+        ExitStatus status;
+        std::u16string out;  // the result file as text; "-" when none is written
+        std::string log;     // error.log beside the program
     };
     const Case cases[] = {
-        {u"get_tables_:_sys",
-         u"id=1;name=表;date_created=00:00:00;last_updated=00:00:00;fields=0;indexes=0;"
-         u"attributes=-2147483646"},
-        {u"get_tables_:_sys_:_ignored_:_too",
-         u"id=1;name=表;date_created=00:00:00;last_updated=00:00:00;"
-         u"fields=0;indexes=0;attributes=-2147483646"},
-        {u"get_relations",
-         u"name=R;table=Clientes;foreign_table=Pedidos;attributes=0;fields=name:Código&foreign_name:Cliente"},
-        {u"get_fields_:_clientes", u"Tabela não encotrada !"},
+        {"UTF-16 keeps what the ANSI code page cannot",
+         request(out_path() + u"_:_get_tables_:_sys_:_ignored"), result_written,
+         u"id=1;name=表;date_created=00:00:00;last_updated=00:00:00;fields=0;indexes=0;attributes=-"
+         u"2147483646",
+         ""},
+        {"the relation's field pair", request(out_path() + u"_:_get_relations"), result_written,
+         u"name=R;table=Clientes;foreign_table=Pedidos;attributes=0;fields=name:Código&foreign_name:Cliente",
+         ""},
+        {"an unknown command word leaves only the byte-order mark", request(out_path() + u"_:_GET_TABLES_:_"),
+         result_written, u"", ""},
+        {"a word with a blank is unknown too", request(out_path() + u"_:_get_tables _:_"), result_written,
+         u"", ""},
+        {"no elements", u"", error_line_written, u"-", subscript},
+        {"no separators", u"no separators at all", error_line_written, u"-", subscript},
+        {"nine elements", full.substr(0, full.size() - 3), error_line_written, u"-", subscript},
+        {"no command word", request(out_path()), error_line_written, u16(subscript), ""},
+        {"no argument", request(out_path() + u"_:_get_fields"), error_line_written, u16(subscript), ""},
+        {"the error line is Windows-1252", request(out_path() + u"_:_get_querys", u"/db/relatório_表.mdb"),
+         error_line_written, u"Erro: 3024 - Could not find file '/db/relatório_?.mdb'.\r\n", ""},
+        {"an error line that cannot be written", request(out_path() + u"/x_:_get_querys"), nothing_written,
+         u"-", ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(run(request(out_path() + u"_:_" + c.tail)), result_written);
-        EXPECT_EQ(result_text(output_folder_ / "out.txt"), c.result);
+        std::filesystem::remove(program_ / "error.log");
+        std::filesystem::remove(output_ / "out.txt");
+        EXPECT_EQ(run(c.command), c.status) << c.what;
+        if (c.out == u"-") {
+            EXPECT_FALSE(std::filesystem::exists(output_ / "out.txt")) << c.what;
+        } else {
+            EXPECT_EQ(test::result_text(output_ / "out.txt"), c.out) << c.what;
+        }
+        EXPECT_EQ(test::read_file(program_ / "error.log"), c.log) << c.what;
     }
     EXPECT_EQ(engine_->opens.front().connect, u";pwd=pwd");
-}
-
-TEST_F(Request, FewerThanTenElementsWriteErrorNineToTheLogBesideTheProgramAndOpenNothing) {
-    for (const std::u16string& command : {std::u16string(), std::u16string(u"no separators at all"),
-                                          request(u"").substr(0, request(u"").size() - 3)}) {
-        std::filesystem::remove(program_folder_ / "error.log");
-        EXPECT_EQ(run(command), error_line_written);
-        EXPECT_EQ(error_log(), "Erro: 9 - Subscript out of range\r\n");
-    }
-    EXPECT_TRUE(engine_->opens.empty());
-}
-
-TEST_F(Request, AMissingCommandWordOrArgumentIsErrorNineAtTheOutputPathAfterConnect) {
-    const std::u16string commands[] = {
-        request(out_path()), request(out_path() + u"_:_get_tables"), request(out_path() + u"_:_get_fields"),
-        request(out_path() + u"_:_get_indexes"), request(out_path() + u"_:_get_fields_query")};
-    for (const std::u16string& command : commands) {
-        EXPECT_EQ(run(command), error_line_written);
-        EXPECT_EQ(test::read_file(output_folder_ / "out.txt"), "Erro: 9 - Subscript out of range\r\n");
-    }
-    EXPECT_EQ(engine_->opens.size(), std::size(commands)) << "the database is opened before the word is read";
-    EXPECT_TRUE(error_log().empty());
-}
-
-TEST_F(Request, AnUnknownCommandWordLeavesAFileWithOnlyTheByteOrderMark) {
-    for (const std::u16string word : {u"GET_TABLES", u"get_tables ", u"list"}) {
-        EXPECT_EQ(run(request(out_path() + u"_:_" + word + u"_:_")), result_written);
-        EXPECT_EQ(test::read_file(output_folder_ / "out.txt"), bom);
-    }
-}
-
-TEST_F(Request, ADataSourceThatResolvesToNothingEndsInError91) {
-    test::TempFolder config;
-    const test::OdbcConfigScope scope(config.path());
-    EXPECT_EQ(run(u"front_unknown_dsn_:_u_:_p_:_|_:_;_:_=_:_,_:_&_:_:_:_" + out_path() + u"_:_get_querys"),
-              error_line_written);
-    EXPECT_EQ(test::read_file(output_folder_ / "out.txt"),
-              "Erro: 91 - Object variable or With block variable not set\r\n");
+    EXPECT_EQ(engine_->opens.size(), std::size(cases) - 3)
+        << "the database is opened before the word is read";
 }
 
 TEST_F(Request, TheOutputPathTakesSlashesForBackslashesAndReplacesAnExistingFile) {
     std::u16string windows_style = out_path();
     std::replace(windows_style.begin(), windows_style.end(), u'/', u'\\');
-    output_folder_.write("out.txt", std::string(10000, 'x'));
+    output_.write("out.txt", std::string(10000, 'x'));
     EXPECT_EQ(run(request(windows_style + u"_:_get_relations")), result_written);
-    EXPECT_EQ(result_text(output_folder_ / "out.txt").substr(0, 7), u"name=R;");
-}
-
-TEST_F(Request, TheErrorLineIsWindows1252WhateverTheDescriptionHolds) {
-    engine_->files.clear();
-    EXPECT_EQ(run(u"/db/relatório_表.mdb_:_u_:_p_:_|_:_;_:_=_:_,_:_&_:_:_:_" + out_path() + u"_:_get_querys"),
-              error_line_written);
-    EXPECT_EQ(test::read_file(output_folder_ / "out.txt"),
-              "Erro: 3024 - Could not find file '/db/relat\xF3rio_?.mdb'.\r\n");
-}
-
-TEST_F(Request, AnErrorLineThatCannotBeWrittenEndsWithStatusTwo) {
-    const std::u16string nowhere = u16((output_folder_ / "missing" / "out.txt").string());
-    EXPECT_EQ(run(request(nowhere + u"_:_get_querys")), nothing_written);
-    EXPECT_TRUE(error_log().empty()) << "the log is only for requests without an output path";
+    EXPECT_EQ(test::result_text(output_ / "out.txt").substr(0, 7), u"name=R;");
 }
 
 // A result file cut short by a full disk must not be left looking like a complete listing: the run
 // ends in the error line instead. The file-size limit stands in for the full disk, in a child process.
 TEST_F(Request, AResultThatCannotBeWrittenWholeEndsInTheErrorLine) {
-    MemoryDatabase big;
-    for (int i = 0; i < 200; ++i) big.tables.push_back({.name = u"Tabela " + u16(std::to_string(i))});
-    engine_->files[u"/db/base.mdb"] = big;
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(run(request(out_path() + u"_:_get_tables_:_")));
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), error_line_written);
-    EXPECT_EQ(test::read_file(output_folder_ / "out.txt"), "Erro: 61 - Disk full\r\n");
-    EXPECT_EQ(names_in(output_folder_.path()), std::vector<std::string>{"out.txt"})
-        << "a draft was left behind";
+    for (int i = 0; i < 200; ++i)
+        engine_->files[u"/db/base.mdb"].tables.push_back({.name = u16(std::to_string(i))});
+    EXPECT_EQ(in_child([&] {
+                  ::signal(SIGXFSZ, SIG_IGN);
+                  const rlimit limit{4096, 4096};
+                  ::setrlimit(RLIMIT_FSIZE, &limit);
+                  return static_cast<int>(run(request(out_path() + u"_:_get_tables_:_")));
+              }),
+              error_line_written);
+    EXPECT_EQ(test::read_file(output_ / "out.txt"), "Erro: 61 - Disk full\r\n");
+    EXPECT_EQ(names_in(output_.path()), std::vector<std::string>{"out.txt"}) << "a draft was left behind";
 }
 
 // Whatever the spelling, a result path that names the database (or a file it read) would destroy it: the
 // request is refused before anything is written, also when the request itself failed.
 TEST_F(Request, AResultPathNamingTheDatabaseIsRefusedAndTheDatabaseIsUntouched) {
     const std::string database_bytes = "the database's own bytes";
-    const std::filesystem::path database = output_folder_.write("base.mdb", database_bytes);
-    std::filesystem::create_hard_link(database, output_folder_ / "hard.mdb");
-    std::filesystem::create_symlink(database, output_folder_ / "soft.mdb");
+    const std::filesystem::path database = output_.write("base.mdb", database_bytes);
+    std::filesystem::create_hard_link(database, output_ / "hard.mdb");
+    std::filesystem::create_symlink(database, output_ / "soft.mdb");
     test::TempFolder config;
     const test::OdbcConfigScope scope(config.path());
     config.write("odbc.ini", "[front_same_file]\nDBQ=" + database.string() + "\n");
@@ -220,7 +167,7 @@ TEST_F(Request, AResultPathNamingTheDatabaseIsRefusedAndTheDatabaseIsUntouched) 
     ASSERT_EQ(::stat(database.c_str(), &before), 0);
 
     const std::u16string path = u16(database.string());
-    const std::u16string folder = u16(output_folder_.path().string());
+    const std::u16string folder = u16(output_.path().string());
     struct Case {
         const char* spelling;
         std::u16string data_source;
@@ -239,74 +186,68 @@ TEST_F(Request, AResultPathNamingTheDatabaseIsRefusedAndTheDatabaseIsUntouched) 
     for (const Case& c : cases) {
         engine_->files.clear();
         if (c.opens) engine_->files[path] = sample_database();
-        EXPECT_EQ(
-            run(c.data_source + u"_:_u_:_p_:_|_:_;_:_=_:_,_:_&_:_:_:_" + c.result + u"_:_get_tables_:_"),
-            nothing_written)
-            << c.spelling;
+        EXPECT_EQ(run(request(c.result + u"_:_get_tables_:_", c.data_source)), nothing_written) << c.spelling;
     }
     struct stat after {};
     ASSERT_EQ(::stat(database.c_str(), &after), 0);
     EXPECT_EQ(test::read_file(database), database_bytes);
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
-    EXPECT_EQ(names_in(output_folder_.path()),
-              (std::vector<std::string>{"base.mdb", "hard.mdb", "soft.mdb"}));
-    EXPECT_TRUE(error_log().empty());
+    EXPECT_EQ(names_in(output_.path()), (std::vector<std::string>{"base.mdb", "hard.mdb", "soft.mdb"}));
+    EXPECT_FALSE(std::filesystem::exists(program_ / "error.log"));
 }
 
 // The sources of linked tables are read too; a listing that opened one must not write over it.
 TEST_F(Request, AResultPathNamingALinkedSourceTheListingReadIsRefused) {
-    QZ_REQUIRE_FIXTURES();
-    const std::filesystem::path synthetic = test::fixtures_folder() / "synthetic";
-    for (const char* name : {"linked_V2000.mdb", "linkee_V2000.mdb"}) {
-        std::filesystem::copy_file(synthetic / name, output_folder_ / name);
-    }
-    const std::string source_bytes = test::read_file(output_folder_ / "linkee_V2000.mdb");
-    const std::u16string command =
-        u16((output_folder_ / "linked_V2000.mdb").string()) + u"_:_u_:__:_|_:_;_:_=_:_,_:_&_:_:_:_" +
-        u16((output_folder_ / "linkee_V2000.mdb").string()) + u"_:_get_fields_:_LinkedCustomers";
-    EXPECT_EQ(run_request(command, program_folder_.path(), std::make_shared<jet::AccessFileEngine>()),
+    const test::WrittenDatabase source(test::schema_of(
+        writer::Format::jet4,
+        {{.name = u"Customers", .columns = {test::column(u"Id", writer::ColumnType::long_integer)}}}));
+    writer::Schema linking = test::schema_of(writer::Format::jet4, {});
+    linking.linked_tables = {
+        {.name = u"LinkedCustomers", .foreign_name = u"Customers", .database = source.path().u16string()}};
+    const test::WrittenDatabase database(linking);
+    const std::string source_bytes = test::read_file(source.path());
+    EXPECT_EQ(run_request(request(source.path().u16string() + u"_:_get_fields_:_LinkedCustomers",
+                                  database.path().u16string()),
+                          program_.path(), std::make_shared<jet::AccessFileEngine>()),
               nothing_written);
-    EXPECT_EQ(test::read_file(output_folder_ / "linkee_V2000.mdb"), source_bytes);
+    EXPECT_EQ(test::read_file(source.path()), source_bytes);
 }
 
 TEST_F(Request, AResultIsReplacedWholeAndASymbolicLinkKeepsPointingAtTheFileItReplaces) {
-    const std::filesystem::path target = output_folder_.write("target.txt", std::string(5000, 'x'));
-    std::filesystem::create_symlink("target.txt", output_folder_ / "link.txt");
+    const std::filesystem::path target = output_.write("target.txt", std::string(5000, 'x'));
+    std::filesystem::create_symlink("target.txt", output_ / "link.txt");
     ASSERT_EQ(::chmod(target.c_str(), 0604), 0);
     const mode_t old_mask = ::umask(027);
-    EXPECT_EQ(run(request(u16((output_folder_ / "link.txt").string()) + u"_:_get_relations")),
-              result_written);
+    EXPECT_EQ(run(request(u16((output_ / "link.txt").string()) + u"_:_get_relations")), result_written);
     EXPECT_EQ(run(request(out_path() + u"_:_get_relations")), result_written);
     ::umask(old_mask);
-    EXPECT_TRUE(std::filesystem::is_symlink(output_folder_ / "link.txt"));
-    EXPECT_EQ(result_text(target).substr(0, 7), u"name=R;");
-    struct stat replaced {};
+    EXPECT_TRUE(std::filesystem::is_symlink(output_ / "link.txt"));
+    EXPECT_EQ(test::result_text(target).substr(0, 7), u"name=R;");
+    struct stat replaced {
+    }, created{};
     ASSERT_EQ(::stat(target.c_str(), &replaced), 0);
     EXPECT_EQ(replaced.st_mode & 0777, 0604u) << "a replaced result keeps its permissions";
-    struct stat created {};
-    ASSERT_EQ(::stat((output_folder_ / "out.txt").c_str(), &created), 0);
+    ASSERT_EQ(::stat((output_ / "out.txt").c_str(), &created), 0);
     EXPECT_EQ(created.st_mode & 0777, 0640u) << "a new result gets what a plain create would give it";
-    EXPECT_EQ(names_in(output_folder_.path()),
-              (std::vector<std::string>{"link.txt", "out.txt", "target.txt"}));
+    EXPECT_EQ(names_in(output_.path()), (std::vector<std::string>{"link.txt", "out.txt", "target.txt"}));
 }
 
 // A FIFO is written directly, but one nobody reads must not block the request for ever, neither for the
 // result nor for the error line.
 TEST_F(Request, AFifoWithoutAReaderFailsAtOnceInsteadOfBlocking) {
-    const std::filesystem::path fifo = output_folder_ / "out.fifo";
+    const std::filesystem::path fifo = output_ / "out.fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::u16string result = u16(fifo.string());
-    EXPECT_EQ(in_child([&] { return static_cast<int>(run(request(result + u"_:_get_relations"))); }),
-              nothing_written);
-    EXPECT_EQ(in_child([&] { return static_cast<int>(run(request(result))); }), nothing_written)
+    EXPECT_EQ(
+        in_child([&] { return static_cast<int>(run(request(u16(fifo.string()) + u"_:_get_relations"))); }),
+        nothing_written);
+    EXPECT_EQ(in_child([&] { return static_cast<int>(run(request(u16(fifo.string())))); }), nothing_written)
         << "the error line (a missing command word) blocked";
 }
 
 TEST_F(Request, AFileNameThatIsNotUtf8IsWrittenWithExactlyItsBytes) {
-    EXPECT_EQ(run(request(u16(output_folder_.path().string()) + u"/res\xDCFE.txt_:_get_relations")),
-              result_written);
-    EXPECT_EQ(names_in(output_folder_.path()), std::vector<std::string>{"res\xFE.txt"});
+    EXPECT_EQ(run(request(u16(output_.path().string()) + u"/res\xDCFE.txt_:_get_relations")), result_written);
+    EXPECT_EQ(names_in(output_.path()), std::vector<std::string>{"res\xFE.txt"});
 }
 
 // A core file would hold the password.

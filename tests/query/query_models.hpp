@@ -23,10 +23,6 @@ inline FieldDescription table_field(std::u16string name, std::int16_t type, std:
     return field;
 }
 
-inline FieldDescription text_field(std::u16string name, std::int32_t size = 50) {
-    return table_field(std::move(name), 10, size, 2);
-}
-
 class MemoryCatalog : public SourceCatalog {
 public:
     void add_table(const std::u16string& name, std::vector<FieldDescription> fields) {
@@ -42,11 +38,13 @@ public:
         return found->second;
     }
     std::optional<std::vector<QueryRow>> query_rows(const std::u16string& name) const override {
+        ++lookups;
         auto found = queries_.find(fold_case(name));
         if (found == queries_.end()) return std::nullopt;
         return found->second;
     }
     std::int32_t database_collating_order() const override { return 1046; }
+    mutable int lookups = 0;  // saved queries looked up, each of which is then compiled
 
 private:
     std::map<std::u16string, std::vector<FieldDescription>> tables_;
@@ -68,9 +66,6 @@ public:
     Rows& column(const std::u16string& expression, const std::u16string& alias = u"", std::int16_t flag = 0) {
         return add(6, flag, alias, u"", expression);
     }
-    Rows& join(std::int16_t kind, const std::u16string& left, const std::u16string& right, const std::u16string& on) {
-        return add(7, kind, left, right, on);
-    }
     Rows& where(const std::u16string& condition) { return add(8, 0, u"", u"", condition); }
     Rows& group_by(const std::u16string& expression, std::int16_t flag = 0) { return add(9, flag, u"", u"", expression); }
 
@@ -80,6 +75,7 @@ public:
         rows.push_back(QueryRow{255, u"", 0, u"", u"", 7, 1});
         return rows;
     }
+    operator std::vector<QueryRow>() const { return done(); }
 
 private:
     Rows& add(std::int16_t attribute, std::int16_t flag, const std::u16string& name1, const std::u16string& name2,
@@ -91,11 +87,5 @@ private:
     std::vector<QueryRow> rows_;
     std::map<std::int16_t, std::int32_t> counts_;
 };
-
-inline std::vector<std::u16string> names_of(const std::vector<FieldDescription>& fields) {
-    std::vector<std::u16string> names;
-    for (const FieldDescription& field : fields) names.push_back(field.name);
-    return names;
-}
 
 }  // namespace qz::query::test

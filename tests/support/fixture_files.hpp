@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -28,11 +29,11 @@ inline std::vector<std::string> fixture_database_files() {
 
 // The password (UTF-8) the fixture's facts were read with; empty when it has none.
 inline std::string fixture_password(const std::string& fixture) {
-    const std::string facts = read_file(fixtures_folder() / ".." / "fixtures-facts" / (fixture + ".json"));
-    const std::size_t key = facts.find("\"passwordUsed\"");
-    if (key == std::string::npos) return "";
-    const std::size_t open = facts.find('"', facts.find(':', key));
-    return facts.substr(open + 1, facts.find('"', open + 1) - open - 1);
+    const std::filesystem::path facts_file =
+        fixtures_folder() / ".." / "fixtures-facts" / (fixture + ".json");
+    const auto facts = nlohmann::json::parse(read_file(facts_file), nullptr, false);
+    const auto found = facts.is_object() ? facts.find("passwordUsed") : facts.end();
+    return found != facts.end() && found->is_string() ? found->get<std::string>() : std::string();
 }
 
 }  // namespace qz::test

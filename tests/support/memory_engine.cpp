@@ -1,19 +1,25 @@
 #include "support/memory_engine.hpp"
 
-#include <functional>
-
-#include "platform/error.hpp"
+#include "platform/errors.hpp"
 
 namespace qz::test {
 namespace {
 
 using Snapshot = std::shared_ptr<const MemoryDatabase>;
 
-Error damaged_error() {
-    return Error(error_number::database_damaged, u"Cannot open database 'memory'. It may be damaged.");
-}
+Error damaged_error() { return errors::database_damaged(u"memory", "marked damaged by the test"); }
 
-// A collection over a vector of the snapshot; `Adapter` wraps one element as the engine interface.
+// One element of the snapshot, kept alive with it; each adapter below wraps one kind as the engine interface.
+template <class Interface, class Data>
+class Held : public Interface {
+  public:
+    Held(Snapshot snapshot, const Data& data) : snapshot_(std::move(snapshot)), data_(data) {}
+
+  protected:
+    Snapshot snapshot_;
+    const Data& data_;
+};
+
 template <class Interface, class Data, class Adapter>
 class VectorCollection final : public engine::Collection<Interface> {
   public:
@@ -21,9 +27,8 @@ class VectorCollection final : public engine::Collection<Interface> {
         : snapshot_(std::move(snapshot)), items_(items) {}
     std::int16_t Count() const override { return static_cast<std::int16_t>(items_.size()); }
     std::unique_ptr<Interface> Item(std::int16_t position) const override {
-        if (position < 0 || static_cast<std::size_t>(position) >= items_.size()) {
-            throw Error(error_number::item_not_found, u"Item not found in this collection.");
-        }
+        if (position < 0 || static_cast<std::size_t>(position) >= items_.size())
+            throw errors::item_not_found();
         return std::make_unique<Adapter>(snapshot_, items_[static_cast<std::size_t>(position)]);
     }
 
@@ -32,21 +37,20 @@ class VectorCollection final : public engine::Collection<Interface> {
     const std::vector<Data>& items_;
 };
 
-class PropertyAdapter final : public engine::Property {
-  public:
-    PropertyAdapter(Snapshot snapshot, const MemoryProperty& data)
-        : snapshot_(std::move(snapshot)), data_(data) {}
+template <class Interface, class Adapter, class Data>
+std::unique_ptr<engine::Collection<Interface>> collection(const Snapshot& snapshot,
+                                                          const std::vector<Data>& items) {
+    return std::make_unique<VectorCollection<Interface, Data, Adapter>>(snapshot, items);
+}
+
+struct PropertyAdapter final : Held<engine::Property, MemoryProperty> {
+    using Held::Held;
     std::u16string Name() const override { return data_.name; }
     engine::Variant Value() const override { return data_.value; }
-
-  private:
-    Snapshot snapshot_;
-    const MemoryProperty& data_;
 };
 
-class FieldAdapter final : public engine::Field {
-  public:
-    FieldAdapter(Snapshot snapshot, const MemoryField& data) : snapshot_(std::move(snapshot)), data_(data) {}
+struct FieldAdapter final : Held<engine::Field, MemoryField> {
+    using Held::Held;
     std::u16string Name() const override { return data_.name; }
     std::int16_t Type() const override {
         if (data_.damaged) throw damaged_error();
@@ -61,20 +65,12 @@ class FieldAdapter final : public engine::Field {
     bool AllowZeroLength() const override { return data_.allow_zero_length; }
     std::u16string ForeignName() const override { return data_.foreign_name; }
     std::unique_ptr<engine::Collection<engine::Property>> Properties() const override {
-        return std::make_unique<VectorCollection<engine::Property, MemoryProperty, PropertyAdapter>>(
-            snapshot_, data_.properties);
+        return collection<engine::Property, PropertyAdapter>(snapshot_, data_.properties);
     }
-
-  private:
-    Snapshot snapshot_;
-    const MemoryField& data_;
 };
 
-using FieldCollection = VectorCollection<engine::Field, MemoryField, FieldAdapter>;
-
-class IndexAdapter final : public engine::Index {
-  public:
-    IndexAdapter(Snapshot snapshot, const MemoryIndex& data) : snapshot_(std::move(snapshot)), data_(data) {}
+struct IndexAdapter final : Held<engine::Index, MemoryIndex> {
+    using Held::Held;
     std::u16string Name() const override { return data_.name; }
     bool Primary() const override { return data_.primary; }
     bool Unique() const override { return data_.unique; }
@@ -83,15 +79,10 @@ class IndexAdapter final : public engine::Index {
     bool Required() const override { return data_.required; }
     bool IgnoreNulls() const override { return data_.ignore_nulls; }
     std::u16string Fields() const override { return data_.fields; }
-
-  private:
-    Snapshot snapshot_;
-    const MemoryIndex& data_;
 };
 
-class TableAdapter final : public engine::TableDef {
-  public:
-    TableAdapter(Snapshot snapshot, const MemoryTable& data) : snapshot_(std::move(snapshot)), data_(data) {}
+struct TableAdapter final : Held<engine::TableDef, MemoryTable> {
+    using Held::Held;
     std::u16string Name() const override { return data_.name; }
     std::int32_t Attributes() const override { return data_.attributes; }
     engine::OleDate DateCreated() const override {
@@ -100,64 +91,45 @@ class TableAdapter final : public engine::TableDef {
     }
     engine::OleDate LastUpdated() const override { return data_.last_updated; }
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
-        return std::make_unique<FieldCollection>(snapshot_, data_.fields);
+        return collection<engine::Field, FieldAdapter>(snapshot_, data_.fields);
     }
     std::unique_ptr<engine::Collection<engine::Index>> Indexes() const override {
-        return std::make_unique<VectorCollection<engine::Index, MemoryIndex, IndexAdapter>>(snapshot_,
-                                                                                            data_.indexes);
+        return collection<engine::Index, IndexAdapter>(snapshot_, data_.indexes);
     }
-
-  private:
-    Snapshot snapshot_;
-    const MemoryTable& data_;
 };
 
-class QueryAdapter final : public engine::QueryDef {
-  public:
-    QueryAdapter(Snapshot snapshot, const MemoryQuery& data) : snapshot_(std::move(snapshot)), data_(data) {}
+struct QueryAdapter final : Held<engine::QueryDef, MemoryQuery> {
+    using Held::Held;
     std::u16string Name() const override { return data_.name; }
     engine::OleDate DateCreated() const override { return data_.date_created; }
     engine::OleDate LastUpdated() const override { return data_.last_updated; }
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
-        return std::make_unique<FieldCollection>(snapshot_, data_.fields);
+        return collection<engine::Field, FieldAdapter>(snapshot_, data_.fields);
     }
-
-  private:
-    Snapshot snapshot_;
-    const MemoryQuery& data_;
 };
 
-class RelationAdapter final : public engine::Relation {
-  public:
-    RelationAdapter(Snapshot snapshot, const MemoryRelation& data)
-        : snapshot_(std::move(snapshot)), data_(data) {}
+struct RelationAdapter final : Held<engine::Relation, MemoryRelation> {
+    using Held::Held;
     std::u16string Name() const override { return data_.name; }
     std::u16string Table() const override { return data_.table; }
     std::u16string ForeignTable() const override { return data_.foreign_table; }
     std::int32_t Attributes() const override { return data_.attributes; }
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
-        return std::make_unique<FieldCollection>(snapshot_, data_.fields);
+        return collection<engine::Field, FieldAdapter>(snapshot_, data_.fields);
     }
-
-  private:
-    Snapshot snapshot_;
-    const MemoryRelation& data_;
 };
 
 class DatabaseAdapter final : public engine::Database {
   public:
     explicit DatabaseAdapter(Snapshot snapshot) : snapshot_(std::move(snapshot)) {}
     std::unique_ptr<engine::Collection<engine::TableDef>> TableDefs() const override {
-        return std::make_unique<VectorCollection<engine::TableDef, MemoryTable, TableAdapter>>(
-            snapshot_, snapshot_->tables);
+        return collection<engine::TableDef, TableAdapter>(snapshot_, snapshot_->tables);
     }
     std::unique_ptr<engine::Collection<engine::QueryDef>> QueryDefs() const override {
-        return std::make_unique<VectorCollection<engine::QueryDef, MemoryQuery, QueryAdapter>>(
-            snapshot_, snapshot_->queries);
+        return collection<engine::QueryDef, QueryAdapter>(snapshot_, snapshot_->queries);
     }
     std::unique_ptr<engine::Collection<engine::Relation>> Relations() const override {
-        return std::make_unique<VectorCollection<engine::Relation, MemoryRelation, RelationAdapter>>(
-            snapshot_, snapshot_->relations);
+        return collection<engine::Relation, RelationAdapter>(snapshot_, snapshot_->relations);
     }
 
   private:
@@ -170,9 +142,7 @@ std::shared_ptr<engine::Database> MemoryEngine::OpenDatabase(const std::u16strin
                                                              bool read_only, const std::u16string& connect) {
     opens.push_back({name, exclusive, read_only, connect});
     const auto found = files.find(name);
-    if (found == files.end()) {
-        throw Error(error_number::file_not_found, u"Could not find file '" + name + u"'.");
-    }
+    if (found == files.end()) throw errors::file_not_found(name);
     // A copy, so the opened database stays as it was even when the test changes the engine's files.
     return std::make_shared<DatabaseAdapter>(std::make_shared<const MemoryDatabase>(found->second));
 }

@@ -1,6 +1,6 @@
 #pragma once
 // An engine whose databases are plain values the tests build: each listing can be driven to every record
-// form and failure without a database file.
+// form and failure without a database file. Members keep the order of the engine interface's items.
 
 #include <cstdint>
 #include <map>
@@ -35,19 +35,14 @@ struct MemoryField {
 struct MemoryIndex {
     std::u16string name{};
     std::u16string fields{};
-    bool primary = false;
-    bool unique = false;
-    bool foreign = false;
-    bool clustered = false;
-    bool required = false;
-    bool ignore_nulls = false;
+    bool primary = false, unique = false, foreign = false, clustered = false, required = false,
+         ignore_nulls = false;
 };
 
 struct MemoryTable {
     std::u16string name{};
     std::int32_t attributes = 0;
-    engine::OleDate date_created{};
-    engine::OleDate last_updated{};
+    engine::OleDate date_created{}, last_updated{};
     std::vector<MemoryField> fields{};
     std::vector<MemoryIndex> indexes{};
     bool damaged = false;  // reading its creation date raises error 3049
@@ -55,15 +50,12 @@ struct MemoryTable {
 
 struct MemoryQuery {
     std::u16string name{};
-    engine::OleDate date_created{};
-    engine::OleDate last_updated{};
+    engine::OleDate date_created{}, last_updated{};
     std::vector<MemoryField> fields{};
 };
 
 struct MemoryRelation {
-    std::u16string name{};
-    std::u16string table{};
-    std::u16string foreign_table{};
+    std::u16string name{}, table{}, foreign_table{};
     std::int32_t attributes = 0;
     std::vector<MemoryField> fields{};
 };
@@ -74,8 +66,7 @@ struct MemoryDatabase {
     std::vector<MemoryRelation> relations{};
 };
 
-// One call of OpenDatabase, as the engine received it.
-struct OpenCall {
+struct OpenCall {  // one call of OpenDatabase, as the engine received it
     std::u16string name{};
     bool exclusive;
     bool read_only;

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -51,43 +51,33 @@ inline std::string read_file(const std::filesystem::path& file) {
     return bytes;
 }
 
+// Sets an environment variable for as long as it lives.
+class EnvironmentScope {
+  public:
+    EnvironmentScope(const char* name, const std::string& value) : name_(name) {
+        if (const char* saved = ::getenv(name)) saved_ = saved;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~EnvironmentScope() { saved_ ? ::setenv(name_, saved_->c_str(), 1) : ::unsetenv(name_); }
+    EnvironmentScope(const EnvironmentScope&) = delete;
+    EnvironmentScope& operator=(const EnvironmentScope&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
 // Points unixODBC at configuration files in `folder` (odbc.ini and odbcinst.ini there, the user's file
 // user.ini) for as long as it lives, so tests never read the machine's configuration. libodbcinst keeps
 // what it read for a while under the entry's name, so each test uses data-source names of its own.
 class OdbcConfigScope {
   public:
-    explicit OdbcConfigScope(const std::filesystem::path& folder) {
-        remember("ODBCSYSINI", saved_sysini_);
-        remember("ODBCINI", saved_ini_);
-        ::setenv("ODBCSYSINI", folder.c_str(), 1);
-        ::setenv("ODBCINI", (folder / "user.ini").c_str(), 1);
-    }
-    ~OdbcConfigScope() {
-        restore("ODBCSYSINI", saved_sysini_);
-        restore("ODBCINI", saved_ini_);
-    }
-    OdbcConfigScope(const OdbcConfigScope&) = delete;
-    OdbcConfigScope& operator=(const OdbcConfigScope&) = delete;
+    explicit OdbcConfigScope(const std::filesystem::path& folder)
+        : system_("ODBCSYSINI", folder.string()), user_("ODBCINI", (folder / "user.ini").string()) {}
 
   private:
-    struct Saved {
-        bool present = false;
-        std::string value;
-    };
-    static void remember(const char* name, Saved& saved) {
-        const char* value = ::getenv(name);
-        saved.present = value != nullptr;
-        if (value != nullptr) saved.value = value;
-    }
-    static void restore(const char* name, const Saved& saved) {
-        if (saved.present) {
-            ::setenv(name, saved.value.c_str(), 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    Saved saved_sysini_;
-    Saved saved_ini_;
+    EnvironmentScope system_;
+    EnvironmentScope user_;
 };
 
 }  // namespace qz::test
