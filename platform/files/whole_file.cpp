@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/error.hpp"
 #include "platform/errors.hpp"
 
 namespace qz::files {
@@ -202,26 +203,29 @@ void WholeFileWriter::write(std::string_view bytes) {
 }
 
 void WholeFileWriter::start_draft() {
-    target_ = follow_links(path_);
-    struct stat status {};
-    const bool exists = ::stat(target_.c_str(), &status) == 0;
-    Draft draft;
-    if (!exists || S_ISREG(status.st_mode)) draft = open_draft(target_);
-    if (draft.descriptor < 0) {
-        kept_in_memory_ = true;
+    // Whatever stands in the way is met again, and raised, by write_whole_file at the end.
+    kept_in_memory_ = true;
+    try {
+        target_ = follow_links(path_);
+    } catch (const Error&) {
         return;
     }
+    struct stat status {};
+    const bool exists = ::stat(target_.c_str(), &status) == 0;
+    if (exists && !S_ISREG(status.st_mode)) return;
+    const Draft draft = open_draft(target_);
+    if (draft.descriptor < 0) return;
+    kept_in_memory_ = false;
     descriptor_ = draft.descriptor;
     draft_ = draft.path;
-    kept_mode_ = exists ? static_cast<int>(status.st_mode & 0777) : -1;
+    if (exists) replaced_ = status;
 }
 
 void WholeFileWriter::finish() {
     if (descriptor_ < 0) return write_whole_file(path_, pending_);
     int reason = failure_;
     if (reason == 0) reason = write_all(descriptor_, pending_);
-    if (reason == 0 && kept_mode_ >= 0 && ::fchmod(descriptor_, static_cast<mode_t>(kept_mode_)) != 0)
-        reason = errno;
+    if (reason == 0) reason = keep_mode(descriptor_, replaced_ ? &*replaced_ : nullptr);
     const Draft draft{descriptor_, draft_, 0};
     descriptor_ = -1;
     end_draft(draft, target_, reason);

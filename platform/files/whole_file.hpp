@@ -10,7 +10,10 @@
 //
 // A failure raises the runtime's file error (70, 76, 61 or 75) and leaves no new file behind.
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,8 +44,8 @@ class WholeFileWriter {
     std::filesystem::path draft_;
     int descriptor_ = -1;
     bool kept_in_memory_ = false;
-    int failure_ = 0;     // the system's reason a draft write failed; 0 while none has
-    int kept_mode_ = -1;  // the permissions of the file the draft replaces; -1 when there is none
+    int failure_ = 0;                      // the system's reason a draft write failed; 0 while none has
+    std::optional<struct stat> replaced_;  // the file the draft replaces, whose permissions it keeps
     std::string pending_;
 };
 
