@@ -1,5 +1,6 @@
 #include <cstdint>
 
+#include "catalog/listings/entry_items.hpp"
 #include "catalog/listings/listing_output.hpp"
 #include "catalog/listings/listings.hpp"
 #include "catalog/listings/record_text.hpp"
@@ -13,16 +14,10 @@ void queries(const engine::Database& database, const Separators& separators, Lis
     const std::int16_t count = queries->Count();
     for (std::int16_t position = 0; position < count; ++position) {
         const auto query = queries->Item(position);
-        const std::u16string name = query->Name();
-        const engine::OleDate date_created = query->DateCreated();
-        const engine::OleDate last_updated = query->LastUpdated();
-        // Numbers and dates go straight into the listing; a value that cannot be written fails the whole
-        // listing, so a record left half written is never seen.
+        // Values go straight into the listing; one that cannot be written fails the whole listing, so a
+        // record left half written is never seen.
         RecordText record(output.text(), output.empty(), separators.record, separators.item, separators.key);
-        append_integer(record.value_of(u"id"), position);
-        record.item(u"name", name);
-        dates.append(record.value_of(u"date_created"), date_created);
-        dates.append(record.value_of(u"last_updated"), last_updated);
+        write_entry_items(record, position, *query, dates);
         append_integer(record.value_of(u"fields"), query->Fields()->Count());
         output.record_written();
     }

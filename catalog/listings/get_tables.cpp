@@ -1,5 +1,6 @@
 #include <cstdint>
 
+#include "catalog/listings/entry_items.hpp"
 #include "catalog/listings/listing_output.hpp"
 #include "catalog/listings/listings.hpp"
 #include "catalog/listings/record_text.hpp"
@@ -27,16 +28,10 @@ void tables(const engine::Database& database, const Separators& separators, std:
         const auto table = tables->Item(position);
         const std::int32_t attributes = table->Attributes();
         if (!included(selector, attributes)) continue;
-        const std::u16string name = table->Name();
-        const engine::OleDate date_created = table->DateCreated();
-        const engine::OleDate last_updated = table->LastUpdated();
-        // Numbers and dates go straight into the listing; a value that cannot be written (a date out of
-        // range) fails the whole listing, so a record left half written is never seen.
+        // Values go straight into the listing; one that cannot be written (a date out of range) fails the
+        // whole listing, so a record left half written is never seen.
         RecordText record(output.text(), output.empty(), separators.record, separators.item, separators.key);
-        append_integer(record.value_of(u"id"), position);
-        record.item(u"name", name);
-        dates.append(record.value_of(u"date_created"), date_created);
-        dates.append(record.value_of(u"last_updated"), last_updated);
+        write_entry_items(record, position, *table, dates);
         append_integer(record.value_of(u"fields"), table->Fields()->Count());
         append_integer(record.value_of(u"indexes"), table->Indexes()->Count());
         append_integer(record.value_of(u"attributes"), attributes);
