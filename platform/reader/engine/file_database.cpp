@@ -1,5 +1,6 @@
 #include "platform/reader/engine/file_database.hpp"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -134,7 +135,9 @@ class FileTableDef final : public engine::TableDef {
     engine::OleDate LastUpdated() const override { return {object_->date_update}; }
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
         auto definition = this->definition();
-        const std::size_t count = listed_columns(definition->shape()).size();
+        const auto& columns = definition->shape().columns;
+        const auto count = static_cast<std::size_t>(
+            std::count_if(columns.begin(), columns.end(), [](const auto& c) { return is_listed(c); }));
         return std::make_unique<IndexedCollection<engine::Field>>(
             count,
             [definition](std::size_t i) {
@@ -146,7 +149,9 @@ class FileTableDef final : public engine::TableDef {
     }
     std::unique_ptr<engine::Collection<engine::Index>> Indexes() const override {
         auto definition = this->definition();
-        const std::size_t count = listed_indexes(definition->shape()).size();
+        const auto& indexes = definition->shape().logical_indexes;
+        const auto count = static_cast<std::size_t>(
+            std::count_if(indexes.begin(), indexes.end(), [](const auto& i) { return is_listed(i); }));
         return std::make_unique<IndexedCollection<engine::Index>>(
             count,
             [definition](std::size_t i) {
