@@ -112,7 +112,7 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     std::unique_ptr<PageFile> file_;
     int link_depth_;
     TableDefinition objects_table_;
-    std::vector<CatalogObject> objects_;
+    CatalogObjects objects_;
     // Built on first use, under this lock: sessions on several threads may share one catalog. Recursive,
     // because filling one of them reads others.
     mutable std::recursive_mutex lazy_mutex_;
