@@ -1,6 +1,7 @@
 #include "catalog/listings/describe_field.hpp"
 
 #include "catalog/listings/field_type_name.hpp"
+#include "catalog/listings/listing_output.hpp"
 #include "catalog/listings/record_text.hpp"
 #include "catalog/listings/value_text.hpp"
 
@@ -13,8 +14,8 @@ constexpr std::int32_t auto_increment_attributes = 17;
 
 }  // namespace
 
-std::u16string describe_field(const engine::Field& field, const Separators& separators,
-                              const locale::DateText& dates) {
+void describe_field(const engine::Field& field, const Separators& separators, const locale::DateText& dates,
+                    ListingOutput& output) {
     std::u16string decimal_places;
     std::u16string unicode_compression;
     {
@@ -40,8 +41,8 @@ std::u16string describe_field(const engine::Field& field, const Separators& sepa
     const std::int32_t size = field.Size();
     const std::int32_t collating_order = field.CollatingOrder();
 
-    RecordText record(separators.item, separators.key);
-    record.item(u"name", name)
+    RecordText(output.text(), output.empty(), separators.record, separators.item, separators.key)
+        .item(u"name", name)
         .item(u"allow_zero_length", boolean_text(allow_zero_length))
         .item(u"attributes", integer_text(attributes))
         .item(u"default_value", default_value)
@@ -53,18 +54,16 @@ std::u16string describe_field(const engine::Field& field, const Separators& sepa
         .item(u"auto_incr_field", attributes == auto_increment_attributes ? u"S" : u"N")
         .item(u"decimal", decimal_places)
         .item(u"unicode", unicode_compression);
-    return record.text();
 }
 
-std::u16string describe_fields(const engine::Collection<engine::Field>& fields,
-                               const Separators& separators) {
+void describe_fields(const engine::Collection<engine::Field>& fields, const Separators& separators,
+                     ListingOutput& output) {
     const locale::DateText dates;
-    std::u16string listing;
     const std::int16_t count = fields.Count();
     for (std::int16_t position = 0; position < count; ++position) {
-        append_record(listing, separators.record, describe_field(*fields.Item(position), separators, dates));
+        describe_field(*fields.Item(position), separators, dates, output);
+        output.record_written();
     }
-    return listing;
 }
 
 }  // namespace qz::listings

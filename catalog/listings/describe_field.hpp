@@ -4,16 +4,18 @@
 
 #include <string>
 
+#include "catalog/listings/listing_output.hpp"
 #include "catalog/listings/separators.hpp"
 #include "catalog/session/engine.hpp"
 #include "platform/locale/date_text.hpp"
 
 namespace qz::listings {
 
-std::u16string describe_field(const engine::Field& field, const Separators& separators,
-                              const locale::DateText& dates);
+void describe_field(const engine::Field& field, const Separators& separators, const locale::DateText& dates,
+                    ListingOutput& output);
 
 // The field records of `fields`, in collection order, joined by the record separator.
-std::u16string describe_fields(const engine::Collection<engine::Field>& fields, const Separators& separators);
+void describe_fields(const engine::Collection<engine::Field>& fields, const Separators& separators,
+                     ListingOutput& output);
 
 }  // namespace qz::listings

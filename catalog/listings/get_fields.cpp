@@ -4,11 +4,14 @@
 
 namespace qz::listings {
 
-std::u16string table_fields(const engine::Database& database, const Separators& separators,
-                            std::u16string_view table_name) {
+void table_fields(const engine::Database& database, const Separators& separators,
+                  std::u16string_view table_name, ListingOutput& output) {
     const auto table = find_catalog_entry(*database.TableDefs(), table_name);
-    if (!table) return std::u16string(table_not_found);
-    return describe_fields(*table->Fields(), separators);
+    if (!table) {
+        output.text() += table_not_found;
+        return;
+    }
+    describe_fields(*table->Fields(), separators, output);
 }
 
 }  // namespace qz::listings

@@ -4,11 +4,14 @@
 
 namespace qz::listings {
 
-std::u16string query_fields(const engine::Database& database, const Separators& separators,
-                            std::u16string_view query_name) {
+void query_fields(const engine::Database& database, const Separators& separators,
+                  std::u16string_view query_name, ListingOutput& output) {
     const auto query = find_catalog_entry(*database.QueryDefs(), query_name);
-    if (!query) return std::u16string(query_not_found);
-    return describe_fields(*query->Fields(), separators);
+    if (!query) {
+        output.text() += query_not_found;
+        return;
+    }
+    describe_fields(*query->Fields(), separators, output);
 }
 
 }  // namespace qz::listings

@@ -1,18 +1,21 @@
 #include <cstdint>
 
 #include "catalog/listings/find_catalog_entry.hpp"
+#include "catalog/listings/listing_output.hpp"
 #include "catalog/listings/listings.hpp"
 #include "catalog/listings/record_text.hpp"
 #include "catalog/listings/value_text.hpp"
 
 namespace qz::listings {
 
-std::u16string indexes(const engine::Database& database, const Separators& separators,
-                       std::u16string_view table_name) {
+void indexes(const engine::Database& database, const Separators& separators, std::u16string_view table_name,
+             ListingOutput& output) {
     const auto table = find_catalog_entry(*database.TableDefs(), table_name);
-    if (!table) return std::u16string(table_not_found);
+    if (!table) {
+        output.text() += table_not_found;
+        return;
+    }
     const auto indexes = table->Indexes();
-    std::u16string listing;
     const std::int16_t count = indexes->Count();
     for (std::int16_t position = 0; position < count; ++position) {
         const auto index = indexes->Item(position);
@@ -25,8 +28,8 @@ std::u16string indexes(const engine::Database& database, const Separators& separ
         const bool required = index->Required();
         const bool unique = index->Unique();
 
-        RecordText record(separators.item, separators.key);
-        record.item(u"name", name)
+        RecordText(output.text(), output.empty(), separators.record, separators.item, separators.key)
+            .item(u"name", name)
             .item(u"clustered", boolean_text(clustered))
             .item(u"fields", fields)
             .item(u"foreign", boolean_text(foreign))
@@ -34,9 +37,8 @@ std::u16string indexes(const engine::Database& database, const Separators& separ
             .item(u"primary", boolean_text(primary))
             .item(u"required", boolean_text(required))
             .item(u"unique", boolean_text(unique));
-        append_record(listing, separators.record, record.text());
+        output.record_written();
     }
-    return listing;
 }
 
 }  // namespace qz::listings

@@ -1,5 +1,6 @@
 #include <cstdint>
 
+#include "catalog/listings/listing_output.hpp"
 #include "catalog/listings/listings.hpp"
 #include "catalog/listings/record_text.hpp"
 #include "catalog/listings/value_text.hpp"
@@ -17,18 +18,17 @@ std::u16string field_pairs(const engine::Relation& relation, const Separators& s
         const auto field = fields->Item(position);
         const std::u16string name = field->Name();
         const std::u16string foreign_name = field->ForeignName();
-        RecordText pair(separators.inner_item, separators.inner_key);
-        pair.item(u"name", name).item(u"foreign_name", foreign_name);
-        append_record(pairs, separators.inner_record, pair.text());
+        RecordText(pairs, pairs.empty(), separators.inner_record, separators.inner_item, separators.inner_key)
+            .item(u"name", name)
+            .item(u"foreign_name", foreign_name);
     }
     return pairs;
 }
 
 }  // namespace
 
-std::u16string relations(const engine::Database& database, const Separators& separators) {
+void relations(const engine::Database& database, const Separators& separators, ListingOutput& output) {
     const auto relations = database.Relations();
-    std::u16string listing;
     const std::int16_t count = relations->Count();
     for (std::int16_t position = 0; position < count; ++position) {
         const auto relation = relations->Item(position);
@@ -38,15 +38,14 @@ std::u16string relations(const engine::Database& database, const Separators& sep
         const std::int32_t attributes = relation->Attributes();
         const std::u16string fields = field_pairs(*relation, separators);
 
-        RecordText record(separators.item, separators.key);
-        record.item(u"name", name)
+        RecordText(output.text(), output.empty(), separators.record, separators.item, separators.key)
+            .item(u"name", name)
             .item(u"table", table)
             .item(u"foreign_table", foreign_table)
             .item(u"attributes", integer_text(attributes))
             .item(u"fields", fields);
-        append_record(listing, separators.record, record.text());
+        output.record_written();
     }
-    return listing;
 }
 
 }  // namespace qz::listings

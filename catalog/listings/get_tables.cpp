@@ -1,5 +1,7 @@
 #include <cstdint>
 
+#include "catalog/listings/entry_items.hpp"
+#include "catalog/listings/listing_output.hpp"
 #include "catalog/listings/listings.hpp"
 #include "catalog/listings/record_text.hpp"
 #include "catalog/listings/value_text.hpp"
@@ -17,33 +19,24 @@ bool included(std::u16string_view selector, std::int32_t attributes) {
 
 }  // namespace
 
-std::u16string tables(const engine::Database& database, const Separators& separators,
-                      std::u16string_view selector) {
+void tables(const engine::Database& database, const Separators& separators, std::u16string_view selector,
+            ListingOutput& output) {
     const locale::DateText dates;
     const auto tables = database.TableDefs();
-    std::u16string listing;
     const std::int16_t count = tables->Count();
     for (std::int16_t position = 0; position < count; ++position) {
         const auto table = tables->Item(position);
-        if (!included(selector, table->Attributes())) continue;
-        const std::u16string name = table->Name();
-        const std::u16string date_created = dates.format(table->DateCreated());
-        const std::u16string last_updated = dates.format(table->LastUpdated());
-        const std::int16_t field_count = table->Fields()->Count();
-        const std::int16_t index_count = table->Indexes()->Count();
         const std::int32_t attributes = table->Attributes();
-
-        RecordText record(separators.item, separators.key);
-        record.item(u"id", integer_text(position))
-            .item(u"name", name)
-            .item(u"date_created", date_created)
-            .item(u"last_updated", last_updated)
-            .item(u"fields", integer_text(field_count))
-            .item(u"indexes", integer_text(index_count))
-            .item(u"attributes", integer_text(attributes));
-        append_record(listing, separators.record, record.text());
+        if (!included(selector, attributes)) continue;
+        // Values go straight into the listing; one that cannot be written (a date out of range) fails the
+        // whole listing, so a record left half written is never seen.
+        RecordText record(output.text(), output.empty(), separators.record, separators.item, separators.key);
+        write_entry_items(record, position, *table, dates);
+        append_integer(record.value_of(u"fields"), table->Fields()->Count());
+        append_integer(record.value_of(u"indexes"), table->Indexes()->Count());
+        append_integer(record.value_of(u"attributes"), attributes);
+        output.record_written();
     }
-    return listing;
 }
 
 }  // namespace qz::listings

@@ -25,7 +25,17 @@ std::u16string floating_text(double value) {
 
 }  // namespace
 
-std::u16string integer_text(std::int64_t value) { return ascii_to_utf16(std::to_string(value)); }
+std::u16string integer_text(std::int64_t value) {
+    std::u16string text;
+    append_integer(text, value);
+    return text;
+}
+
+void append_integer(std::u16string& text, std::int64_t value) {
+    std::array<char, 24> digits{};
+    char* const end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+    text.append(digits.data(), end);
+}
 
 std::u16string boolean_text(bool value) { return value ? u"True" : u"False"; }
 

@@ -11,6 +11,8 @@
 namespace qz::listings {
 
 std::u16string integer_text(std::int64_t value);
+// The same text, appended to `text`.
+void append_integer(std::u16string& text, std::int64_t value);
 std::u16string boolean_text(bool value);
 // Null is empty; floating values keep up to 15 significant digits, without trailing zeros.
 std::u16string variant_text(const engine::Variant& value, const locale::DateText& dates);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "catalog/listings/listings.hpp"
 #include "catalog/session/default_engine.hpp"
+#include "catalog/session/listing_request.hpp"
 #include "catalog/session/qz_cls_regedit.hpp"
 #include "platform/errors.hpp"
 #include "platform/files/file_identity.hpp"
@@ -18,10 +18,12 @@ bool is_file_path(std::u16string_view data_source) {
     return data_source.find_first_of(u":./") != std::u16string_view::npos;
 }
 
-// The separators `connect` stored, as the listings take them.
-listings::Separators separators_of(const qz_cls_odbc_access& session) {
-    return {session.strSep1, session.strSep2, session.strSep3,
-            session.strSep4, session.strSep5, session.strSep6};
+// The listing `word` names, as one text.
+std::u16string listing_text(const qz_cls_odbc_access& session, std::u16string_view word,
+                            std::u16string_view argument = {}) {
+    listings::ListingOutput output;
+    run_listing(session, word, argument, output);
+    return output.finish();
 }
 
 }  // namespace
@@ -68,31 +70,28 @@ const engine::Database& qz_cls_odbc_access::database() const {
 }
 
 std::u16string qz_cls_odbc_access::get_tables(std::u16string strTipo) {
-    return listings::tables(database(), separators_of(*this), strTipo);
+    return listing_text(*this, u"get_tables", strTipo);
 }
 
 std::u16string qz_cls_odbc_access::get_fields(std::u16string strTable, std::u16string /*strPathFile*/) {
-    return listings::table_fields(database(), separators_of(*this), strTable);
+    return listing_text(*this, u"get_fields", strTable);
 }
 
 std::u16string qz_cls_odbc_access::get_indexes(std::u16string strTable) {
-    return listings::indexes(database(), separators_of(*this), strTable);
+    return listing_text(*this, u"get_indexes", strTable);
 }
 
-std::u16string qz_cls_odbc_access::get_relations() {
-    return listings::relations(database(), separators_of(*this));
-}
+std::u16string qz_cls_odbc_access::get_relations() { return listing_text(*this, u"get_relations"); }
 
-std::u16string qz_cls_odbc_access::get_querys() {
-    return listings::queries(database(), separators_of(*this));
-}
+std::u16string qz_cls_odbc_access::get_querys() { return listing_text(*this, u"get_querys"); }
 
 std::u16string qz_cls_odbc_access::get_fields_query(std::u16string strQuery) {
-    return listings::query_fields(database(), separators_of(*this), strQuery);
+    return listing_text(*this, u"get_fields_query", strQuery);
 }
 
 std::vector<engine::FileIdentity> qz_cls_odbc_access::files_read() const {
-    std::vector<engine::FileIdentity> read = dbDao ? dbDao->files_read() : std::vector<engine::FileIdentity>{};
+    std::vector<engine::FileIdentity> read =
+        dbDao ? dbDao->files_read() : std::vector<engine::FileIdentity>{};
     const auto named = files::identity_of(files::native_path(strBanco));
     if (named && std::find(read.begin(), read.end(), *named) == read.end()) read.push_back(*named);
     return read;

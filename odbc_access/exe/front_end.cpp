@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "catalog/session/listing_request.hpp"
 #include "catalog/session/qz_cls_odbc_access.hpp"
 #include "odbc_access/exe/command_line.hpp"
 #include "odbc_access/exe/result_file.hpp"
@@ -17,19 +18,6 @@
 
 namespace qz::front_end {
 namespace {
-
-// Runs the listing the command word (element 10) names; an unknown word runs none and gives empty text.
-std::u16string run_listing(qz_cls_odbc_access& session, const Elements& elements,
-                           const std::u16string& output) {
-    const std::u16string& word = elements.at(10);
-    if (word == u"get_tables") return session.get_tables(elements.at(11));
-    if (word == u"get_fields") return session.get_fields(elements.at(11), output);
-    if (word == u"get_indexes") return session.get_indexes(elements.at(11));
-    if (word == u"get_relations") return session.get_relations();
-    if (word == u"get_querys") return session.get_querys();
-    if (word == u"get_fields_query") return session.get_fields_query(elements.at(11));
-    return {};
-}
 
 // A core file would hold the password, and so would another process that reads this one's memory.
 void keep_password_from_dumps(const std::u16string& password) {
@@ -79,12 +67,15 @@ ExitStatus run_request(std::u16string_view command_text, const std::filesystem::
         keep_password_from_dumps(elements.at(2));
         session.connect(elements.at(0), elements.at(1), elements.at(2), elements.at(3), elements.at(4),
                         elements.at(5), elements.at(6), elements.at(7), elements.at(8));
-        const std::u16string result = run_listing(session, elements, output);
-
-        // The file is touched only once the listing has returned in full, and never when it is one the
-        // request read.
+        // The listing the command word (element 10) names goes to a draft as it is made; the result's path is
+        // touched only once the listing has returned in full, and never when it is a file the request read.
+        ResultFile result(target);
+        listings::ListingOutput listing([&result](std::u16string_view part) { result.write(part); });
+        const std::u16string& word = elements.at(10);
+        run_listing(session, word, takes_argument(word) ? elements.at(11) : std::u16string(), listing);
+        listing.finish();
         if (overwrites_what_was_read(target, session)) return refuse_target();
-        write_result_file(target, result);
+        result.finish();
         return result_written;
     } catch (const Error& error) {
         return report(target, session, error);

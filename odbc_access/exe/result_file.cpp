@@ -8,14 +8,12 @@
 
 namespace qz::front_end {
 
-void write_result_file(const std::filesystem::path& path, std::u16string_view result) {
+ResultFile::ResultFile(const std::filesystem::path& path) : file_(path) {
     // A byte-order mark first, as the result file has always begun.
-    std::u16string units;
-    units.reserve(result.size() + 1);
-    units.push_back(u'\uFEFF');
-    units.append(result);
-    files::write_whole_file(path, text::utf16_to_utf16le(units));
+    write(u"\uFEFF");
 }
+
+void ResultFile::write(std::u16string_view part) { file_.write(text::utf16_to_utf16le(part)); }
 
 std::u16string error_line(const Error& error) {
     return u"Erro: " + std::u16string(text::utf8_to_utf16(std::to_string(error.number()))) + u" - " +

@@ -6,11 +6,21 @@
 #include <string>
 
 #include "platform/error.hpp"
+#include "platform/files/whole_file.hpp"
 
 namespace qz::front_end {
 
-// Raises the file error (70, 76, 61, 75) when the file cannot be written whole.
-void write_result_file(const std::filesystem::path& path, std::u16string_view result);
+// The listing's result file, written as the listing is made; the path is replaced only at `finish`, which
+// raises the file error (70, 76, 61, 75) when the file cannot be written whole.
+class ResultFile {
+  public:
+    explicit ResultFile(const std::filesystem::path& path);
+    void write(std::u16string_view part);
+    void finish() { file_.finish(); }
+
+  private:
+    files::WholeFileWriter file_;
+};
 
 // "Erro: <number> - <description>" and CR LF.
 std::u16string error_line(const Error& error);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/error.hpp"
 #include "platform/errors.hpp"
 
 namespace qz::files {
@@ -109,28 +110,56 @@ void write_in_place(const std::filesystem::path& path, std::string_view bytes) {
     if (const int reason = write_and_close(descriptor, 0, bytes); reason != 0) throw file_error(reason);
 }
 
-// `existing` is the result's status when it exists, null when it does not.
-void replace_whole(const std::filesystem::path& path, std::string_view bytes, const struct stat* existing) {
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    std::filesystem::path draft;
+// Creates a draft beside `path` under a fresh name: its descriptor and path, or the system's reason for
+// failing.
+struct Draft {
     int descriptor = -1;
-    for (int attempt = 0; descriptor < 0 && attempt < max_name_attempts; ++attempt) {
-        draft = folder / fresh_name();
+    std::filesystem::path path;
+    int reason = 0;
+};
+Draft open_draft(const std::filesystem::path& path) {
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    Draft draft;
+    for (int attempt = 0; attempt < max_name_attempts; ++attempt) {
+        draft.path = folder / fresh_name();
         // Mode 0666 less the umask: the permissions a plain create of the result would give.
-        descriptor = ::open(draft.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (descriptor >= 0 || errno == EEXIST) continue;
-        if (existing != nullptr && (errno == EACCES || errno == EPERM)) return write_in_place(path, bytes);
-        throw file_error(errno);
+        draft.descriptor =
+            ::open(draft.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (draft.descriptor >= 0) return draft;
+        if (errno != EEXIST) break;
     }
-    if (descriptor < 0) throw file_error(EEXIST);
-    // A result that is replaced keeps the permissions it had, as one overwritten in place would.
-    const int kept = existing != nullptr && ::fchmod(descriptor, existing->st_mode & 0777) != 0 ? errno : 0;
-    int reason = write_and_close(descriptor, kept, bytes);
-    if (reason == 0 && ::rename(draft.c_str(), path.c_str()) != 0) reason = errno;
+    draft.reason = errno;
+    return draft;
+}
+
+// Closes the draft, on success renames it over `path`; on failure removes it and raises the file error.
+// `reason` is an earlier step's failure, 0 when there was none.
+void end_draft(const Draft& draft, const std::filesystem::path& path, int reason) {
+    if (::close(draft.descriptor) != 0 && reason == 0) reason = errno;
+    if (reason == 0 && ::rename(draft.path.c_str(), path.c_str()) != 0) reason = errno;
     if (reason != 0) {
-        ::unlink(draft.c_str());
+        ::unlink(draft.path.c_str());
         throw file_error(reason);
     }
+}
+
+// A result that is replaced keeps the permissions it had, as one overwritten in place would: the system's
+// reason on failure, 0 on success.
+int keep_mode(int descriptor, const struct stat* existing) {
+    return existing != nullptr && ::fchmod(descriptor, existing->st_mode & 0777) != 0 ? errno : 0;
+}
+
+// `existing` is the result's status when it exists, null when it does not.
+void replace_whole(const std::filesystem::path& path, std::string_view bytes, const struct stat* existing) {
+    const Draft draft = open_draft(path);
+    if (draft.descriptor < 0) {
+        if (existing != nullptr && (draft.reason == EACCES || draft.reason == EPERM))
+            return write_in_place(path, bytes);
+        throw file_error(draft.reason);
+    }
+    int reason = keep_mode(draft.descriptor, existing);
+    if (reason == 0) reason = write_all(draft.descriptor, bytes);
+    end_draft(draft, path, reason);
 }
 
 }  // namespace
@@ -144,6 +173,62 @@ void write_whole_file(const std::filesystem::path& path, std::string_view bytes)
     } else {
         replace_whole(target, bytes, exists ? &status : nullptr);
     }
+}
+
+}  // namespace qz::files
+
+namespace qz::files {
+namespace {
+
+// Parts are gathered up to this size before the first write: a small file never starts a draft early.
+constexpr std::size_t gathered_bytes = 256 * 1024;
+
+}  // namespace
+
+WholeFileWriter::~WholeFileWriter() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+        ::unlink(draft_.c_str());
+    }
+}
+
+void WholeFileWriter::write(std::string_view bytes) {
+    if (failure_ != 0) return;
+    pending_.append(bytes);
+    if (pending_.size() < gathered_bytes || kept_in_memory_) return;
+    if (descriptor_ < 0) start_draft();
+    if (descriptor_ < 0) return;
+    failure_ = write_all(descriptor_, pending_);
+    pending_.clear();
+}
+
+void WholeFileWriter::start_draft() {
+    // Whatever stands in the way is met again, and raised, by write_whole_file at the end.
+    kept_in_memory_ = true;
+    try {
+        target_ = follow_links(path_);
+    } catch (const Error&) {
+        return;
+    }
+    struct stat status {};
+    const bool exists = ::stat(target_.c_str(), &status) == 0;
+    if (exists && !S_ISREG(status.st_mode)) return;
+    const Draft draft = open_draft(target_);
+    if (draft.descriptor < 0) return;
+    kept_in_memory_ = false;
+    descriptor_ = draft.descriptor;
+    draft_ = draft.path;
+    if (exists) replaced_ = status;
+}
+
+void WholeFileWriter::finish() {
+    if (descriptor_ < 0) return write_whole_file(path_, pending_);
+    int reason = failure_;
+    if (reason == 0) reason = write_all(descriptor_, pending_);
+    if (reason == 0) reason = keep_mode(descriptor_, replaced_ ? &*replaced_ : nullptr);
+    const Draft draft{descriptor_, draft_, 0};
+    descriptor_ = -1;
+    end_draft(draft, target_, reason);
 }
 
 }  // namespace qz::files

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <string_view>
 
 #include "platform/errors.hpp"
 #include "platform/text/code_page.hpp"
@@ -46,19 +47,178 @@ std::string format_tm(const std::string& format, const std::tm& moment, locale_t
     return std::string(buffer.data(), length);
 }
 
+void append_two_digits(std::u16string& text, int value, char16_t first_zero) {
+    text.push_back(value < 10 ? first_zero : static_cast<char16_t>(u'0' + value / 10));
+    text.push_back(static_cast<char16_t>(u'0' + value % 10));
+}
+
+// The year as strftime writes it: plain decimal, not padded (years run from 100 to 9999).
+void append_year(std::u16string& text, int year) {
+    std::array<char16_t, 4> digits{};
+    std::size_t count = 0;
+    do {
+        digits[count++] = static_cast<char16_t>(u'0' + year % 10);
+        year /= 10;
+    } while (year > 0 && count < digits.size());
+    while (count > 0) text.push_back(digits[--count]);
+}
+
 }  // namespace
 
 DateText::DateText(const char* locale_name) : locale_(::newlocale(LC_TIME_MASK, locale_name, locale_t{})) {
     if (!locale_) locale_.reset(::newlocale(LC_TIME_MASK, "C", locale_t{}));
     if (!locale_) throw errors::invalid_procedure_call();
-    date_format_ = with_four_digit_year(::nl_langinfo_l(D_FMT, locale_.get()));
-    time_format_ = ::nl_langinfo_l(T_FMT, locale_.get());
     // The formats and what strftime makes of them are in the character set of the time locale itself,
     // which need not be UTF-8 nor the set of the locale's other categories (glibc names it per category).
     time_charset_ = ::nl_langinfo_l(_NL_TIME_CODESET, locale_.get());
+    am_ = text::charset_to_utf16(::nl_langinfo_l(AM_STR, locale_.get()), time_charset_);
+    pm_ = text::charset_to_utf16(::nl_langinfo_l(PM_STR, locale_.get()), time_charset_);
+    date_pieces_ = compile(with_four_digit_year(::nl_langinfo_l(D_FMT, locale_.get())), false);
+    time_pieces_ = compile(::nl_langinfo_l(T_FMT, locale_.get()), false);
+}
+
+std::vector<DateText::Piece> DateText::compile(std::string_view format, bool nested) const {
+    std::vector<Piece> pieces;
+    std::string plain;
+    const auto end_plain = [&] {
+        if (!plain.empty())
+            pieces.push_back({Piece::Kind::text, text::charset_to_utf16(plain, time_charset_), {}});
+        plain.clear();
+    };
+    const auto add = [&](Piece::Kind kind) {
+        end_plain();
+        pieces.push_back({kind, {}, {}});
+    };
+    const auto add_all = [&](std::string_view subformat) {
+        end_plain();
+        for (Piece& piece : compile(subformat, true)) pieces.push_back(std::move(piece));
+    };
+    for (std::size_t at = 0; at < format.size(); ++at) {
+        if (format[at] != '%') {
+            plain += format[at];
+            continue;
+        }
+        // A conversion: flags, a width, a modifier, then its letter.
+        std::size_t last = at + 1;
+        while (last < format.size() && std::string_view("_-0^#").find(format[last]) != std::string_view::npos)
+            ++last;
+        while (last < format.size() && format[last] >= '0' && format[last] <= '9') ++last;
+        if (last < format.size() && (format[last] == 'E' || format[last] == 'O')) ++last;
+        const std::string_view conversion = format.substr(at, last + 1 - at);
+        at = last;
+        if (conversion.size() != 2) {
+            end_plain();
+            pieces.push_back({Piece::Kind::strftime, {}, std::string(conversion)});
+            continue;
+        }
+        switch (conversion[1]) {
+            case 'd':
+                add(Piece::Kind::day);
+                break;
+            case 'e':
+                add(Piece::Kind::day_blank_padded);
+                break;
+            case 'm':
+                add(Piece::Kind::month);
+                break;
+            case 'Y':
+                add(Piece::Kind::year);
+                break;
+            case 'H':
+                add(Piece::Kind::hour);
+                break;
+            case 'I':
+                add(Piece::Kind::hour12);
+                break;
+            case 'M':
+                add(Piece::Kind::minute);
+                break;
+            case 'S':
+                add(Piece::Kind::second);
+                break;
+            case 'p':
+                add(Piece::Kind::am_pm);
+                break;
+            case '%':
+                plain += '%';
+                break;
+            case 'n':
+                plain += '\n';
+                break;
+            case 't':
+                plain += '\t';
+                break;
+            case 'T':
+                add_all("%H:%M:%S");
+                break;
+            case 'R':
+                add_all("%H:%M");
+                break;
+            default:
+                // %r is the locale's 12-hour format, or glibc's own when the locale has none.
+                if (conversion[1] == 'r' && !nested) {
+                    const std::string_view twelve_hour = ::nl_langinfo_l(T_FMT_AMPM, locale_.get());
+                    add_all(twelve_hour.empty() ? "%I:%M:%S %p" : twelve_hour);
+                } else {
+                    end_plain();
+                    pieces.push_back({Piece::Kind::strftime, {}, std::string(conversion)});
+                }
+        }
+    }
+    end_plain();
+    return pieces;
+}
+
+void DateText::append_pieces(std::u16string& text, const std::vector<Piece>& pieces,
+                             const std::tm& moment) const {
+    const int hour12 = moment.tm_hour % 12 == 0 ? 12 : moment.tm_hour % 12;
+    for (const Piece& piece : pieces) {
+        switch (piece.kind) {
+            case Piece::Kind::text:
+                text += piece.text;
+                break;
+            case Piece::Kind::day:
+                append_two_digits(text, moment.tm_mday, u'0');
+                break;
+            case Piece::Kind::day_blank_padded:
+                append_two_digits(text, moment.tm_mday, u' ');
+                break;
+            case Piece::Kind::month:
+                append_two_digits(text, moment.tm_mon + 1, u'0');
+                break;
+            case Piece::Kind::year:
+                append_year(text, moment.tm_year + 1900);
+                break;
+            case Piece::Kind::hour:
+                append_two_digits(text, moment.tm_hour, u'0');
+                break;
+            case Piece::Kind::hour12:
+                append_two_digits(text, hour12, u'0');
+                break;
+            case Piece::Kind::minute:
+                append_two_digits(text, moment.tm_min, u'0');
+                break;
+            case Piece::Kind::second:
+                append_two_digits(text, moment.tm_sec, u'0');
+                break;
+            case Piece::Kind::am_pm:
+                text += moment.tm_hour > 11 ? pm_ : am_;
+                break;
+            case Piece::Kind::strftime:
+                text +=
+                    text::charset_to_utf16(format_tm(piece.conversion, moment, locale_.get()), time_charset_);
+                break;
+        }
+    }
 }
 
 std::u16string DateText::format(engine::OleDate value) const {
+    std::u16string text;
+    append(text, value);
+    return text;
+}
+
+void DateText::append(std::u16string& text, engine::OleDate value) const {
     if (!std::isfinite(value.days) || value.days < first_day || value.days >= day_after_last) {
         throw errors::overflow();
     }
@@ -85,13 +245,12 @@ std::u16string DateText::format(engine::OleDate value) const {
     moment.tm_sec = static_cast<int>(seconds % 60);
     moment.tm_isdst = -1;
 
-    std::string text;
-    if (day != 0) text = format_tm(date_format_, moment, locale_.get());
+    const std::size_t start = text.size();
+    if (day != 0) append_pieces(text, date_pieces_, moment);
     if (day == 0 || seconds != 0) {
-        if (!text.empty()) text += ' ';
-        text += format_tm(time_format_, moment, locale_.get());
+        if (text.size() != start) text += u' ';
+        append_pieces(text, time_pieces_, moment);
     }
-    return text::charset_to_utf16(text, time_charset_);
 }
 
 }  // namespace qz::locale

@@ -6,9 +6,12 @@
 
 #include <locale.h>
 
+#include <ctime>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "catalog/session/engine.hpp"
 
@@ -22,15 +25,42 @@ class DateText {
 
     // Raises error 6 (overflow) for a value outside the dates the engine can hold.
     std::u16string format(engine::OleDate value) const;
+    // The same text, appended to `text`.
+    void append(std::u16string& text, engine::OleDate value) const;
 
   private:
+    // A locale format taken apart once, so that a listing of thousands of dates writes digits instead of
+    // running strftime and a character-set conversion for each: fixed text, the numbers of a moment, and
+    // whatever else (rare conversions, any with flags or modifiers) left to strftime.
+    struct Piece {
+        enum class Kind {
+            text,
+            day,
+            day_blank_padded,
+            month,
+            year,
+            hour,
+            hour12,
+            minute,
+            second,
+            am_pm,
+            strftime
+        };
+        Kind kind = Kind::text;
+        std::u16string text;     // Kind::text: the text itself
+        std::string conversion;  // Kind::strftime: the conversion, "%" included
+    };
+    std::vector<Piece> compile(std::string_view format, bool nested) const;
+    void append_pieces(std::u16string& text, const std::vector<Piece>& pieces, const std::tm& moment) const;
+
     struct FreeLocale {
         void operator()(locale_t locale) const { ::freelocale(locale); }
     };
     std::unique_ptr<std::remove_pointer_t<locale_t>, FreeLocale> locale_;
-    std::string date_format_;
-    std::string time_format_;
     std::string time_charset_;  // the iconv name of the set the formats are written in
+    std::u16string am_, pm_;
+    std::vector<Piece> date_pieces_;
+    std::vector<Piece> time_pieces_;
 };
 
 }  // namespace qz::locale

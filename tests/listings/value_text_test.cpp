@@ -52,25 +52,39 @@ TEST(DateText, WritesTheWindowsDefaultFormInTheCLocale) {
     }
 }
 
-// Locales whose character set is not UTF-8, built for the test with localedef into a private folder. Their
-// date and time formats hold CJK text in that set.
-TEST(DateText, ALocalesTextIsDecodedFromItsOwnCharacterSet) {
+// Locales built for the test with localedef into a private folder: two whose character set is not UTF-8,
+// with CJK text in their formats, and two whose formats hold conversions written without strftime (%e, %r
+// with %I and %p) and one left to it (%k). A moment with two-digit fields, and where given one with
+// single-digit fields in the year 100.
+TEST(DateText, EachLocalesFormatIsWrittenAsStrftimeWritesItInItsOwnCharacterSet) {
     const test::TempFolder folder;
     const test::EnvironmentScope locale_path("LOCPATH", folder.path().string());
-    const std::pair<std::string, std::u16string> cases[] = {
-        {"ja_JP EUC-JP", u"2026\u5E7412\u670806\u65E5 14\u664205\u520609\u79D2"},
-        {"ko_KR EUC-KR", u"2026\uB144 12\uC6D4 06\uC77C 14\uC2DC 05\uBD84 09\uCD08"},
+    struct Case {
+        const char* source;
+        const char* charset;
+        std::u16string afternoon;
+        std::u16string morning_in_year_100;
     };
-    for (const auto& [source, text] : cases) {
-        const std::string name = source.substr(0, 5) + "." + source.substr(6);
-        const std::string command = "localedef -i " + source.substr(0, 5) + " -f " + source.substr(6) + " '" +
+    const Case cases[] = {
+        {"ja_JP", "EUC-JP", u"2026\u5E7412\u670806\u65E5 14\u664205\u520609\u79D2", u""},
+        {"ko_KR", "EUC-KR", u"2026\uB144 12\uC6D4 06\uC77C 14\uC2DC 05\uBD84 09\uCD08", u""},
+        {"en_US", "UTF-8", u"12/06/2026 02:05:09 PM", u"01/05/100 09:03:00 AM"},
+        {"bg_BG", "UTF-8", u" 6.12.2026 14:05:09", u" 5.01.100  9:03:00"},
+    };
+    for (const Case& c : cases) {
+        const std::string name = std::string(c.source) + "." + c.charset;
+        const std::string command = std::string("localedef -i ") + c.source + " -f " + c.charset + " '" +
                                     (folder / name).string() + "' >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0) GTEST_SKIP() << "localedef cannot build " << name;
 #ifdef QZ_LEAKS_CHECKED
         // glibc keeps a copy of LOCPATH from every newlocale that searches it: a leak of its own.
         const __lsan::ScopedDisabler glibc_keeps_the_search_path;
 #endif
-        EXPECT_EQ(locale::DateText(name.c_str()).format({46362.0 + at_14_05_09}), text) << name;
+        const locale::DateText dates(name.c_str());
+        EXPECT_EQ(dates.format({46362.0 + at_14_05_09}), c.afternoon) << name;
+        if (!c.morning_in_year_100.empty()) {
+            EXPECT_EQ(dates.format({-657430.0 - (9 * 3600 + 3 * 60) / 86400.0}), c.morning_in_year_100) << name;
+        }
     }
 }
 

@@ -51,9 +51,12 @@ class CatalogQuerySource final : public query::SourceCatalog {
 
 }  // namespace
 
+std::shared_ptr<const query::SourceCatalog> make_query_source(const std::shared_ptr<const Catalog>& catalog) {
+    return std::make_shared<CatalogQuerySource>(catalog);
+}
+
 std::vector<FieldModel> saved_query_fields(const std::shared_ptr<const Catalog>& catalog,
-                                           const CatalogObject& query) {
-    const CatalogQuerySource source(catalog);
+                                           const query::SourceCatalog& source, const CatalogObject& query) {
     return catalog->with_compiled_queries([&](query::CompiledQueries& compiled) {
         return query::resolve_query_fields(query.name, catalog->query_rows(query.id), source, compiled);
     });

@@ -58,11 +58,18 @@ bool truth(const engine::Variant& v) {
 
 }  // namespace
 
+bool is_listed(const ColumnDescriptor& column) {
+    return !(column.type == file_type::complex && (column.extended_flags & version_history_flag) != 0);
+}
+
+bool is_listed(const LogicalIndex& index) {
+    return !(index.kind == foreign_key_kind && index.relationship_role == primary_side_role);
+}
+
 std::vector<const ColumnDescriptor*> listed_columns(const TableDefinition& table) {
     std::vector<const ColumnDescriptor*> listed;
     for (const auto& c : table.columns) {
-        if (c.type == file_type::complex && (c.extended_flags & version_history_flag) != 0) continue;
-        listed.push_back(&c);
+        if (is_listed(c)) listed.push_back(&c);
     }
     return listed;
 }
@@ -70,8 +77,7 @@ std::vector<const ColumnDescriptor*> listed_columns(const TableDefinition& table
 std::vector<const LogicalIndex*> listed_indexes(const TableDefinition& table) {
     std::vector<const LogicalIndex*> listed;
     for (const auto& i : table.logical_indexes) {
-        if (i.kind == foreign_key_kind && i.relationship_role == primary_side_role) continue;
-        listed.push_back(&i);
+        if (is_listed(i)) listed.push_back(&i);
     }
     // The engine lists indexes by their number; the stored entries are sorted by name instead.
     std::stable_sort(listed.begin(), listed.end(),

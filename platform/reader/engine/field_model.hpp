@@ -26,10 +26,13 @@ struct IndexModel {
     std::u16string fields;  // "+Name;-Name"
 };
 
-// The columns the engine lists, in descriptor order: the hidden version-history column of an append-only
-// Memo is left out.
+// Whether the engine lists a column: the hidden version-history column of an append-only Memo is left out.
+bool is_listed(const ColumnDescriptor& column);
+// Whether the engine lists a logical index: the primary-side entries of relationships are left out.
+bool is_listed(const LogicalIndex& index);
+// The columns the engine lists, in descriptor order.
 std::vector<const ColumnDescriptor*> listed_columns(const TableDefinition& table);
-// The logical indexes the engine lists, by index number: the primary-side entries of relationships left out.
+// The logical indexes the engine lists, by index number.
 std::vector<const LogicalIndex*> listed_indexes(const TableDefinition& table);
 
 // `column_properties` is the column's map from the table's LvProp, or null when it has none.

@@ -1,6 +1,9 @@
 #include "platform/reader/engine/file_database.hpp"
 
+#include <algorithm>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "platform/reader/engine/catalog_query_source.hpp"
 #include "platform/reader/engine/field_model.hpp"
@@ -71,6 +74,46 @@ class FileIndex final : public engine::Index {
     IndexModel model_;
 };
 
+// A table's definition read as far as a request needs: counting its fields or indexes reads only its shape,
+// fetching a field or an index reads all of it; each at most once.
+class DefinitionOnDemand {
+  public:
+    explicit DefinitionOnDemand(DefinitionLocation location) : location_(std::move(location)) {}
+
+    const TableDefinition& shape() {
+        if (full_) return full_->definition;
+        if (!shape_) shape_ = location_.catalog->definition(location_, DefinitionDetail::shape);
+        return *shape_;
+    }
+    // A field's properties are read only when a field is fetched.
+    TableReading& full() {
+        if (!full_) {
+            full_.emplace(location_);
+            columns_ = listed_columns(full_->definition);
+            indexes_ = listed_indexes(full_->definition);
+        }
+        return *full_;
+    }
+    // The listed columns and indexes of the full definition.
+    const std::vector<const ColumnDescriptor*>& columns() {
+        full();
+        return columns_;
+    }
+    const std::vector<const LogicalIndex*>& indexes() {
+        full();
+        return indexes_;
+    }
+    // The database the definition is read from.
+    const std::u16string& path() const { return location_.catalog->file().path(); }
+
+  private:
+    DefinitionLocation location_;
+    std::optional<TableDefinition> shape_;
+    std::optional<TableReading> full_;
+    std::vector<const ColumnDescriptor*> columns_;
+    std::vector<const LogicalIndex*> indexes_;
+};
+
 class FileTableDef final : public engine::TableDef {
   public:
     FileTableDef(std::shared_ptr<const Catalog> catalog, const CatalogObject* object)
@@ -91,52 +134,58 @@ class FileTableDef final : public engine::TableDef {
     engine::OleDate DateCreated() const override { return {object_->date_create}; }
     engine::OleDate LastUpdated() const override { return {object_->date_update}; }
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
-        auto reading = this->reading();
-        auto columns = listed_columns(reading->definition);
-        const std::u16string& path = reading->location.catalog->file().path();
+        auto definition = this->definition();
+        const auto& columns = definition->shape().columns;
+        const auto count = static_cast<std::size_t>(
+            std::count_if(columns.begin(), columns.end(), [](const auto& c) { return is_listed(c); }));
         return std::make_unique<IndexedCollection<engine::Field>>(
-            columns.size(),
-            [reading, columns](std::size_t i) {
-                return std::make_unique<FileField>(reading->field(*columns[i]), u"",
-                                                   reading->location.catalog->file().path());
+            count,
+            [definition](std::size_t i) {
+                TableReading& reading = definition->full();
+                return std::make_unique<FileField>(reading.field(*definition->columns()[i]), u"",
+                                                   reading.location.catalog->file().path());
             },
-            path);
+            definition->path());
     }
     std::unique_ptr<engine::Collection<engine::Index>> Indexes() const override {
-        auto reading = this->reading();
-        auto indexes = listed_indexes(reading->definition);
-        const std::u16string& path = reading->location.catalog->file().path();
+        auto definition = this->definition();
+        const auto& indexes = definition->shape().logical_indexes;
+        const auto count = static_cast<std::size_t>(
+            std::count_if(indexes.begin(), indexes.end(), [](const auto& i) { return is_listed(i); }));
         return std::make_unique<IndexedCollection<engine::Index>>(
-            indexes.size(),
-            [reading, indexes](std::size_t i) {
-                return std::make_unique<FileIndex>(
-                    index_model(reading->location.catalog->file(), reading->definition, *indexes[i]));
+            count,
+            [definition](std::size_t i) {
+                const TableReading& reading = definition->full();
+                return std::make_unique<FileIndex>(index_model(
+                    reading.location.catalog->file(), reading.definition, *definition->indexes()[i]));
             },
-            path);
+            definition->path());
     }
 
   private:
-    // The definition is parsed once for this object: a listing asks for its fields and its indexes in turn,
-    // and a field's properties are read only when a field is fetched.
-    std::shared_ptr<TableReading> reading() const {
-        if (!reading_) reading_ = std::make_shared<TableReading>(catalog_->definition_location(*object_));
-        return reading_;
+    // Found once for this object: a listing asks for its fields and its indexes in turn.
+    std::shared_ptr<DefinitionOnDemand> definition() const {
+        if (!definition_)
+            definition_ = std::make_shared<DefinitionOnDemand>(catalog_->definition_location(*object_));
+        return definition_;
     }
 
     std::shared_ptr<const Catalog> catalog_;
     const CatalogObject* object_;
-    mutable std::shared_ptr<TableReading> reading_;
+    mutable std::shared_ptr<DefinitionOnDemand> definition_;
 };
 
 class FileQueryDef final : public engine::QueryDef {
   public:
-    FileQueryDef(std::shared_ptr<const Catalog> catalog, const CatalogObject* object)
-        : catalog_(std::move(catalog)), object_(object) {}
+    FileQueryDef(std::shared_ptr<const Catalog> catalog, std::shared_ptr<const query::SourceCatalog> source,
+                 const CatalogObject* object)
+        : catalog_(std::move(catalog)), source_(std::move(source)), object_(object) {}
     std::u16string Name() const override { return object_->name; }
     engine::OleDate DateCreated() const override { return {object_->date_create}; }
     engine::OleDate LastUpdated() const override { return {object_->date_update}; }
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
-        auto fields = std::make_shared<std::vector<FieldModel>>(saved_query_fields(catalog_, *object_));
+        auto fields =
+            std::make_shared<std::vector<FieldModel>>(saved_query_fields(catalog_, *source_, *object_));
         const std::u16string& path = catalog_->file().path();
         return std::make_unique<IndexedCollection<engine::Field>>(
             fields->size(),
@@ -145,7 +194,8 @@ class FileQueryDef final : public engine::QueryDef {
     }
 
   private:
-    std::shared_ptr<const Catalog> catalog_;  // keeps the object's row alive
+    std::shared_ptr<const Catalog> catalog_;              // keeps the object's row alive
+    std::shared_ptr<const query::SourceCatalog> source_;  // shared by the queries of one collection
     const CatalogObject* object_;
 };
 
@@ -192,8 +242,8 @@ class FileDatabase final : public engine::Database {
         auto queries = catalog_->queries();
         return std::make_unique<IndexedCollection<engine::QueryDef>>(
             queries.size(),
-            [catalog = catalog_, queries](std::size_t i) {
-                return std::make_unique<FileQueryDef>(catalog, queries[i]);
+            [catalog = catalog_, source = make_query_source(catalog_), queries](std::size_t i) {
+                return std::make_unique<FileQueryDef>(catalog, source, queries[i]);
             },
             catalog_->file().path());
     }

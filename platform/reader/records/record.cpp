@@ -33,6 +33,7 @@ Record::Record(const PageFile& file, const TableDefinition& table, RowBytes row,
         view.require(length >= count_size + mask_size + 4 + 2 * variable_count,
                      "a row claims more variable columns than it holds");
         const std::size_t table_start = length - mask_size - 4 - 2 * variable_count;
+        variable_offsets_.reserve(variable_count + 1);
         for (std::size_t k = 0; k <= variable_count; ++k) {
             variable_offsets_.push_back(view.u16(length - mask_size - 4 - 2 * k));
         }
@@ -49,6 +50,7 @@ Record::Record(const PageFile& file, const TableDefinition& table, RowBytes row,
         std::size_t usable_jumps = jumps;
         if (table_start / 256 < jumps) usable_jumps = jumps - 1;
         std::size_t used = 0;
+        variable_offsets_.reserve(variable_count + 1);
         for (std::size_t k = 0; k <= variable_count; ++k) {
             while (used < usable_jumps && view.u8(last + jumps - used) == k) ++used;
             variable_offsets_.push_back(view.u8(last - k) + 256 * used);

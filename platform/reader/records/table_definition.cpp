@@ -99,7 +99,8 @@ bool is_table_definition_page(const PageFile& file, std::uint32_t page) {
     return page > 0 && page < file.page_count() && (*file.page(page))[0] == table_definition_page_type;
 }
 
-TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_page) {
+TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_page,
+                                      DefinitionDetail detail) {
     const bool jet3 = file.format().jet3;
     const Layout& l = jet3 ? jet3_layout : jet4_layout;
     const PageBytes buffer = definition_buffer(file, first_page);
@@ -129,10 +130,17 @@ TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_
     table.columns.reserve(column_count);
     for (std::uint16_t i = 0; i < column_count; ++i)
         table.columns.push_back(parse_descriptor(sections.next(l.descriptor), l, jet3));
-    for (auto& column : table.columns) column.name = read_tdef_name(sections, jet3, file.format().code_page);
+    const bool full = detail == DefinitionDetail::full;
+    // A shape passes over the names, still checking that each lies inside the definition.
+    const auto name = [&] {
+        return full ? read_tdef_name(sections, jet3, file.format().code_page)
+                    : skip_tdef_name(sections, jet3);
+    };
+    for (auto& column : table.columns) column.name = name();
 
     for (std::uint32_t r = 0; r < real_count; ++r) {
         const ByteView entry = sections.next(l.real_index);
+        if (!full) continue;
         RealIndex index;
         for (std::size_t k = 0; k < key_slots; ++k) {
             const std::uint16_t column = entry.u16(l.ri_keys + 3 * k);
@@ -157,8 +165,7 @@ TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_
         index.kind = entry.u8(l.li_kind);
         table.logical_indexes.push_back(std::move(index));
     }
-    for (auto& index : table.logical_indexes)
-        index.name = read_tdef_name(sections, jet3, file.format().code_page);
+    for (auto& index : table.logical_indexes) index.name = name();
     return table;
 }
 

@@ -60,8 +60,13 @@ struct TableDefinition {
     RowAddress owned_pages;                     // usage map of the table's data pages
 };
 
+// How much of a definition to build: all of it, or its shape alone (column and index names left empty, real
+// index keys left out), which is all that counting a table's columns and indexes needs.
+enum class DefinitionDetail { full, shape };
+
 // Reads the definition that starts on page `first_page`; 3049 when it is not a definition or is damaged.
-TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_page);
+TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_page,
+                                      DefinitionDetail detail = DefinitionDetail::full);
 
 // True when page `page` exists and starts a table definition (used to tell a cached ODBC definition apart).
 bool is_table_definition_page(const PageFile& file, std::uint32_t page);

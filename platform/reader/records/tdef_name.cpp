@@ -9,4 +9,9 @@ std::u16string read_tdef_name(ByteView& definition, bool jet3, unsigned code_pag
     return plain_text(definition.next(length).bytes(), jet3, code_page);
 }
 
+std::u16string skip_tdef_name(ByteView& definition, bool jet3) {
+    definition.skip(jet3 ? definition.next_u8() : definition.next_u16());
+    return {};
+}
+
 }  // namespace qz::jet

@@ -11,5 +11,7 @@ namespace qz::jet {
 
 // Reads the name at the cursor of `definition` and moves the cursor past it.
 std::u16string read_tdef_name(ByteView& definition, bool jet3, unsigned code_page);
+// Moves the cursor past the name without decoding it; gives the empty name.
+std::u16string skip_tdef_name(ByteView& definition, bool jet3);
 
 }  // namespace qz::jet

@@ -9,7 +9,7 @@
 
 namespace qz::jet {
 
-std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const TableDefinition& objects_table) {
+CatalogObjects read_catalog_objects(const PageFile& file, const TableDefinition& objects_table) {
     const auto& id = required_column(file, objects_table, u"Id");
     const auto& parent_id = required_column(file, objects_table, u"ParentId");
     const auto& name = required_column(file, objects_table, u"Name");
@@ -22,7 +22,7 @@ std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const Tabl
     const auto& foreign_name = required_column(file, objects_table, u"ForeignName");
     const auto& properties = required_column(file, objects_table, u"LvProp");
 
-    std::vector<CatalogObject> objects;
+    CatalogObjects objects;
     // Property blobs are read one object at a time, later; like every long value they live in rows of their
     // own, so together they fit in the file. Objects sharing one blob would multiply the memory of a
     // listing that reads them all.
@@ -58,7 +58,7 @@ std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const Tabl
     return objects;
 }
 
-void require_rows_of_every_database(const PageFile& file, const std::vector<CatalogObject>& objects) {
+void require_rows_of_every_database(const PageFile& file, const CatalogObjects& objects) {
     const auto find = [&](std::int32_t parent, std::int16_t type, std::u16string_view name) {
         return std::find_if(objects.begin(), objects.end(), [&](const CatalogObject& o) {
             return o.parent_id == parent && o.type == type && o.name == name;

@@ -3,6 +3,7 @@
 // catalog table whose definition is always on page 2.
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -42,13 +43,18 @@ struct CatalogObject {
     std::vector<std::uint8_t> properties_value;
 };
 
+// The rows of MSysObjects. A deque: it grows without copying what it holds, so a catalog at the engine's
+// limit of 32,767 objects is never held twice, and its objects stay where they are, as the pointers the
+// catalog hands out need.
+using CatalogObjects = std::deque<CatalogObject>;
+
 // Every live row of MSysObjects, in physical order.
-std::vector<CatalogObject> read_catalog_objects(const PageFile& file, const TableDefinition& objects_table);
+CatalogObjects read_catalog_objects(const PageFile& file, const TableDefinition& objects_table);
 
 // Raises 3049 unless `objects` hold the rows every database holds: the containers Tables, Databases and
 // Relationships under the root, and under Tables the catalog's own system tables, MSysObjects on the page
 // its definition starts on. A catalog cut short or damaged loses these first of all, and would otherwise
 // read as a database with fewer objects.
-void require_rows_of_every_database(const PageFile& file, const std::vector<CatalogObject>& objects);
+void require_rows_of_every_database(const PageFile& file, const CatalogObjects& objects);
 
 }  // namespace qz::jet

@@ -373,8 +373,8 @@ DefinitionLocation Catalog::definition_location(const CatalogObject& table) cons
     return linked->definition_location(*target);
 }
 
-TableDefinition Catalog::definition(const DefinitionLocation& location) const {
-    return read_table_definition(location.catalog->file(), location.definition_page);
+TableDefinition Catalog::definition(const DefinitionLocation& location, DefinitionDetail detail) const {
+    return read_table_definition(location.catalog->file(), location.definition_page, detail);
 }
 
 std::vector<PropertyMap> Catalog::properties(const CatalogObject& object) const {

@@ -73,7 +73,8 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     // The file and row holding the definition of `table`; 3024 for a missing link source, 3151 for an ODBC
     // link without a cached definition.
     DefinitionLocation definition_location(const CatalogObject& table) const;
-    TableDefinition definition(const DefinitionLocation& location) const;
+    TableDefinition definition(const DefinitionLocation& location,
+                               DefinitionDetail detail = DefinitionDetail::full) const;
     // The property maps of an object's LvProp; empty when it has none.
     std::vector<PropertyMap> properties(const CatalogObject& object) const;
     // What the complex column `complex_id` holds.
@@ -87,8 +88,8 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     // The MSysQueries rows of the query whose Id is `object_id`; those of every query are read at once, on
     // first use.
     const std::vector<query::QueryRow>& query_rows(std::int32_t object_id) const;
-    // Runs `compile` on the saved queries compiled so far against this catalog, which does not change while it
-    // is open. Sessions on other threads may share the catalog, so compilations take turns.
+    // Runs `compile` on the saved queries compiled so far against this catalog, which does not change while
+    // it is open. Sessions on other threads may share the catalog, so compilations take turns.
     template <class Compile>
     auto with_compiled_queries(Compile compile) const {
         const std::lock_guard lock(lazy_mutex_);
@@ -111,7 +112,7 @@ class Catalog : public std::enable_shared_from_this<Catalog> {
     std::unique_ptr<PageFile> file_;
     int link_depth_;
     TableDefinition objects_table_;
-    std::vector<CatalogObject> objects_;
+    CatalogObjects objects_;
     // Built on first use, under this lock: sessions on several threads may share one catalog. Recursive,
     // because filling one of them reads others.
     mutable std::recursive_mutex lazy_mutex_;
