@@ -16,8 +16,10 @@
 namespace qz::jet {
 namespace {
 
-// Pages kept in memory: enough for the catalog pages a listing revisits, small enough to bound memory.
-constexpr std::size_t cached_pages = 256;
+// Pages kept in memory: enough for the pages a listing revisits (a definition, its index and long-value pages)
+// and no more, since a listing of thousands of tables reads each definition once, and every buffer beyond
+// these is memory touched for the first time, which costs more than the read.
+constexpr std::size_t cached_pages = 32;
 
 [[noreturn]] void throw_open_failure(const std::u16string& path, const std::string& native, int error) {
     if (error == ENOENT || error == ENOTDIR) {
