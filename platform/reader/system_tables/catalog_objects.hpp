@@ -48,7 +48,7 @@ struct CatalogObject {
 // catalog hands out need.
 using CatalogObjects = std::deque<CatalogObject>;
 
-// Every live row of MSysObjects, in physical order.
+// Every live row of MSysObjects, in physical order: by page, then row, as their slots go.
 CatalogObjects read_catalog_objects(const PageFile& file, const TableDefinition& objects_table);
 
 // Raises 3049 unless `objects` hold the rows every database holds: the containers Tables, Databases and

@@ -99,16 +99,18 @@ const std::vector<const CatalogObject*>& Catalog::index_order() const {
     const std::vector<RowAddress> pointers =
         walk_index_leaves(pages, root, file_->format().jet3, file_->path(), file_->page_count());
 
-    std::unordered_map<std::uint64_t, const CatalogObject*> by_slot;
-    for (const auto& o : objects_) by_slot.emplace(slot_key(o.slot.page, o.slot.row), &o);
+    // The objects are in physical order, so each row the index points at is found by halving.
+    const auto slot_of = [](const CatalogObject& o) { return slot_key(o.slot.page, o.slot.row); };
     std::vector<const CatalogObject*> order;
     order.reserve(objects_.size());
     for (const RowAddress& p : pointers) {
-        const auto found = by_slot.find(slot_key(p.page, p.row));
-        if (found == by_slot.end())
+        const std::uint64_t key = slot_key(p.page, p.row);
+        const auto found = std::partition_point(objects_.begin(), objects_.end(),
+                                                [&](const CatalogObject& o) { return slot_of(o) < key; });
+        if (found == objects_.end() || slot_of(*found) != key)
             throw errors::database_damaged(file_->path(),
                                            "the catalog index names a row that does not exist");
-        order.push_back(found->second);
+        order.push_back(&*found);
     }
     if (order.size() != objects_.size())
         throw errors::database_damaged(file_->path(), "the catalog index misses catalog rows");
