@@ -138,6 +138,8 @@ TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_
     };
     for (auto& column : table.columns) column.name = name();
 
+    if (full) table.real_indexes.reserve(real_count);
+    table.logical_indexes.reserve(logical_count);
     for (std::uint32_t r = 0; r < real_count; ++r) {
         const ByteView entry = sections.next(l.real_index);
         if (!full) continue;
