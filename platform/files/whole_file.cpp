@@ -194,7 +194,8 @@ WholeFileWriter::~WholeFileWriter() {
 
 void WholeFileWriter::write(std::string_view bytes) {
     if (failure_ != 0) return;
-    if (descriptor_ < 0 && !kept_in_memory_ && pending_.size() + bytes.size() >= gathered_bytes) start_draft();
+    if (descriptor_ < 0 && !kept_in_memory_ && pending_.size() + bytes.size() >= gathered_bytes)
+        start_draft();
     if (descriptor_ < 0) {
         pending_.append(bytes);
         return;

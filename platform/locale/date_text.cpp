@@ -199,7 +199,8 @@ std::vector<DateText::Piece> DateText::compile(std::string_view format, bool nes
     return pieces;
 }
 
-char16_t* DateText::write_pieces(char16_t* out, const std::vector<Piece>& pieces, const std::tm& moment) const {
+char16_t* DateText::write_pieces(char16_t* out, const std::vector<Piece>& pieces,
+                                 const std::tm& moment) const {
     const int hour12 = moment.tm_hour % 12 == 0 ? 12 : moment.tm_hour % 12;
     for (const Piece& piece : pieces) {
         switch (piece.kind) {

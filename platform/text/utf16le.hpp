@@ -16,8 +16,8 @@ std::u16string utf16le_to_utf16(std::string_view bytes);
 // `text` as UTF-16LE bytes.
 std::string utf16_to_utf16le(std::u16string_view text);
 
-// Hands `use` the UTF-16LE bytes of `text`: on a little-endian machine the text's own bytes, not a copy, which
-// is what a long listing on its way to a file needs.
+// Hands `use` the UTF-16LE bytes of `text`: on a little-endian machine the text's own bytes, not a copy,
+// which is what a long listing on its way to a file needs.
 template <class Use>
 void with_utf16le_bytes(std::u16string_view text, Use use) {
     if constexpr (std::endian::native == std::endian::little) {

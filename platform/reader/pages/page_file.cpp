@@ -16,9 +16,9 @@
 namespace qz::jet {
 namespace {
 
-// Pages kept in memory: enough for the pages a listing revisits (a definition, its index and long-value pages)
-// and no more, since a listing of thousands of tables reads each definition once, and every buffer beyond
-// these is memory touched for the first time, which costs more than the read.
+// Pages kept in memory: enough for the pages a listing revisits (a definition, its index and long-value
+// pages) and no more, since a listing of thousands of tables reads each definition once, and every buffer
+// beyond these is memory touched for the first time, which costs more than the read.
 constexpr std::size_t cached_pages = 32;
 
 [[noreturn]] void throw_open_failure(const std::u16string& path, const std::string& native, int error) {
@@ -117,7 +117,8 @@ PageBytes PageFile::page(std::uint32_t number) const {
     CachedPage& oldest = cache_[oldest_];
     oldest_ = (oldest_ + 1) % cached_pages;
     oldest.number = 0;
-    if (oldest.bytes.use_count() != 1) oldest.bytes = std::make_shared<std::vector<std::uint8_t>>(format_.page_size);
+    if (oldest.bytes.use_count() != 1)
+        oldest.bytes = std::make_shared<std::vector<std::uint8_t>>(format_.page_size);
     read_page(number, *oldest.bytes);
     oldest.number = number;
     return oldest.bytes;
