@@ -41,9 +41,9 @@ CatalogObjects read_catalog_objects(const PageFile& file, const TableDefinition&
         o.flags = static_cast<std::uint32_t>(record.integer(flags).value_or(0));
         // Only links need their source; reading these long values for every object would cost pages.
         if (o.type == object_type::linked_table || o.type == object_type::odbc_table) {
-            o.database = record.text(database).value_or(u"");
-            o.connect = record.text(connect).value_or(u"");
-            o.foreign_name = record.text(foreign_name).value_or(u"");
+            o.link = std::make_unique<const LinkSource>(LinkSource{record.text(database).value_or(u""),
+                                                                   record.text(connect).value_or(u""),
+                                                                   record.text(foreign_name).value_or(u"")});
         }
         if (const auto stored = record.bytes(properties)) {
             o.properties_value.assign(stored->begin(), stored->end());

@@ -49,7 +49,7 @@ ComplexColumn complex_kind_of(std::u16string_view type_table) {
 }
 
 std::u16string odbc_source_name(const CatalogObject& link) {
-    const std::u16string& connect = link.connect;
+    const std::u16string& connect = link.link->connect;
     for (std::size_t at = 0; at < connect.size();) {
         const std::size_t end = std::min(connect.find(u';', at), connect.size());
         const std::u16string_view item(connect.data() + at, end - at);
@@ -320,7 +320,7 @@ std::vector<RelationshipModel> Catalog::relationships() const {
 }
 
 std::shared_ptr<const Catalog> Catalog::linked_catalog(const CatalogObject& link) const {
-    std::u16string stored = link.database;
+    std::u16string stored = link.link->database;
     std::replace(stored.begin(), stored.end(), u'\\', u'/');
     const std::filesystem::path as_stored = files::native_path(stored);
     const std::filesystem::path beside =
@@ -367,7 +367,8 @@ DefinitionLocation Catalog::definition_location(const CatalogObject& table) cons
         throw errors::odbc_connection_failed(odbc_source_name(table));
     }
     const std::shared_ptr<const Catalog> linked = linked_catalog(table);
-    const std::u16string& wanted = table.foreign_name.empty() ? table.name : table.foreign_name;
+    const std::u16string& foreign_name = table.link->foreign_name;
+    const std::u16string& wanted = foreign_name.empty() ? table.name : foreign_name;
     const CatalogObject* target = linked->find_table(wanted);
     if (target == nullptr) {
         throw errors::object_not_found(wanted, linked->file().path());
