@@ -205,7 +205,8 @@ char16_t* DateText::write_pieces(char16_t* out, const std::vector<Piece>& pieces
     for (const Piece& piece : pieces) {
         switch (piece.kind) {
             case Piece::Kind::text:
-                out = std::copy(piece.text.begin(), piece.text.end(), out);
+                // Mostly one unit ("/", ":"): a plain loop, not a call to copy them.
+                for (const char16_t unit : piece.text) *out++ = unit;
                 break;
             case Piece::Kind::day:
                 out = write_two_digits(out, moment.tm_mday, u'0');
