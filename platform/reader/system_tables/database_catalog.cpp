@@ -99,18 +99,20 @@ const std::vector<const CatalogObject*>& Catalog::index_order() const {
     const std::vector<RowAddress> pointers =
         walk_index_leaves(pages, root, file_->format().jet3, file_->path(), file_->page_count());
 
-    // The objects are in physical order, so each row the index points at is found by halving.
-    const auto slot_of = [](const CatalogObject& o) { return slot_key(o.slot.page, o.slot.row); };
+    // The objects are in physical order, so their slots are sorted and each row the index points at is found
+    // by halving.
+    std::vector<std::uint64_t> slots;
+    slots.reserve(objects_.size());
+    for (const auto& o : objects_) slots.push_back(slot_key(o.slot.page, o.slot.row));
     std::vector<const CatalogObject*> order;
     order.reserve(objects_.size());
     for (const RowAddress& p : pointers) {
         const std::uint64_t key = slot_key(p.page, p.row);
-        const auto found = std::partition_point(objects_.begin(), objects_.end(),
-                                                [&](const CatalogObject& o) { return slot_of(o) < key; });
-        if (found == objects_.end() || slot_of(*found) != key)
+        const auto found = std::lower_bound(slots.begin(), slots.end(), key);
+        if (found == slots.end() || *found != key)
             throw errors::database_damaged(file_->path(),
                                            "the catalog index names a row that does not exist");
-        order.push_back(&*found);
+        order.push_back(&objects_[static_cast<std::size_t>(found - slots.begin())]);
     }
     if (order.size() != objects_.size())
         throw errors::database_damaged(file_->path(), "the catalog index misses catalog rows");
