@@ -17,7 +17,7 @@ class ListingOutput {
     // Keeps the whole text.
     ListingOutput() = default;
     // Hands the text to `drain` in parts, in order.
-    explicit ListingOutput(Drain drain) : drain_(std::move(drain)) {}
+    explicit ListingOutput(Drain drain) : drain_(std::move(drain)) { text_.reserve(part_size + part_margin); }
 
     // Whether nothing has been written yet.
     bool empty() const { return text_.empty() && !drained_; }
@@ -35,6 +35,8 @@ class ListingOutput {
 
   private:
     static constexpr std::size_t part_size = 32 * 1024;  // code units
+    // Room for the record that crosses part_size, so that the text is not moved as it grows.
+    static constexpr std::size_t part_margin = 1024;
 
     void drain() {
         if (text_.empty()) return;

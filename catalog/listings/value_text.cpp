@@ -1,5 +1,6 @@
 #include "catalog/listings/value_text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <string>
@@ -34,7 +35,9 @@ std::u16string integer_text(std::int64_t value) {
 void append_integer(std::u16string& text, std::int64_t value) {
     std::array<char, 24> digits{};
     char* const end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
-    text.append(digits.data(), end);
+    const std::size_t start = text.size();
+    text.resize(start + static_cast<std::size_t>(end - digits.data()));
+    std::copy(digits.data(), end, text.begin() + static_cast<std::ptrdiff_t>(start));
 }
 
 std::u16string boolean_text(bool value) { return value ? u"True" : u"False"; }

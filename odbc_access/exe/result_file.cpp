@@ -13,7 +13,9 @@ ResultFile::ResultFile(const std::filesystem::path& path) : file_(path) {
     write(u"\uFEFF");
 }
 
-void ResultFile::write(std::u16string_view part) { file_.write(text::utf16_to_utf16le(part)); }
+void ResultFile::write(std::u16string_view part) {
+    text::with_utf16le_bytes(part, [this](std::string_view bytes) { file_.write(bytes); });
+}
 
 std::u16string error_line(const Error& error) {
     return u"Erro: " + std::u16string(text::utf8_to_utf16(std::to_string(error.number()))) + u" - " +

@@ -4,6 +4,7 @@
 // read out of bounds raises belongs to the decoder: a damaged database for the pages of the file, an
 // unrecognized format for an encryption header.
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -75,7 +76,12 @@ class View {
     std::uint64_t le(std::size_t offset, std::size_t length) const {
         const std::size_t at = check(offset, length);
         std::uint64_t value = 0;
-        for (std::size_t i = length; i-- > 0;) value = (value << 8) | bytes_[at + i];
+        // On a little-endian machine the bytes are the value: one load once the length is known inline.
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(&value, bytes_.data() + at, length);
+        } else {
+            for (std::size_t i = length; i-- > 0;) value = (value << 8) | bytes_[at + i];
+        }
         return value;
     }
 

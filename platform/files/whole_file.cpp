@@ -181,7 +181,7 @@ namespace qz::files {
 namespace {
 
 // Parts are gathered up to this size before the first write: a small file never starts a draft early.
-constexpr std::size_t gathered_bytes = 256 * 1024;
+constexpr std::size_t gathered_bytes = 64 * 1024;
 
 }  // namespace
 
@@ -194,12 +194,18 @@ WholeFileWriter::~WholeFileWriter() {
 
 void WholeFileWriter::write(std::string_view bytes) {
     if (failure_ != 0) return;
-    pending_.append(bytes);
-    if (pending_.size() < gathered_bytes || kept_in_memory_) return;
-    if (descriptor_ < 0) start_draft();
-    if (descriptor_ < 0) return;
-    failure_ = write_all(descriptor_, pending_);
-    pending_.clear();
+    if (descriptor_ < 0 && !kept_in_memory_ && pending_.size() + bytes.size() >= gathered_bytes)
+        start_draft();
+    if (descriptor_ < 0) {
+        pending_.append(bytes);
+        return;
+    }
+    // Once the draft is open, what was gathered goes first, then each part as it comes, without a copy.
+    if (!pending_.empty()) {
+        failure_ = write_all(descriptor_, pending_);
+        pending_ = std::string();  // not needed again: its memory goes back
+    }
+    if (failure_ == 0) failure_ = write_all(descriptor_, bytes);
 }
 
 void WholeFileWriter::start_draft() {

@@ -2,6 +2,7 @@
 
 #include <langinfo.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -40,27 +41,32 @@ std::string with_four_digit_year(std::string format) {
     return widened;
 }
 
+// strftime's output, at most this many bytes, is at most as many UTF-16 units.
+constexpr std::size_t strftime_bytes = 256;
+
 std::string format_tm(const std::string& format, const std::tm& moment, locale_t time_locale) {
-    std::array<char, 256> buffer{};
+    std::array<char, strftime_bytes> buffer{};
     const std::size_t length =
         ::strftime_l(buffer.data(), buffer.size(), format.c_str(), &moment, time_locale);
     return std::string(buffer.data(), length);
 }
 
-void append_two_digits(std::u16string& text, int value, char16_t first_zero) {
-    text.push_back(value < 10 ? first_zero : static_cast<char16_t>(u'0' + value / 10));
-    text.push_back(static_cast<char16_t>(u'0' + value % 10));
+char16_t* write_two_digits(char16_t* out, int value, char16_t first_zero) {
+    *out++ = value < 10 ? first_zero : static_cast<char16_t>(u'0' + value / 10);
+    *out++ = static_cast<char16_t>(u'0' + value % 10);
+    return out;
 }
 
 // The year as strftime writes it: plain decimal, not padded (years run from 100 to 9999).
-void append_year(std::u16string& text, int year) {
+char16_t* write_year(char16_t* out, int year) {
     std::array<char16_t, 4> digits{};
     std::size_t count = 0;
     do {
         digits[count++] = static_cast<char16_t>(u'0' + year % 10);
         year /= 10;
     } while (year > 0 && count < digits.size());
-    while (count > 0) text.push_back(digits[--count]);
+    while (count > 0) *out++ = digits[--count];
+    return out;
 }
 
 }  // namespace
@@ -75,6 +81,30 @@ DateText::DateText(const char* locale_name) : locale_(::newlocale(LC_TIME_MASK, 
     pm_ = text::charset_to_utf16(::nl_langinfo_l(PM_STR, locale_.get()), time_charset_);
     date_pieces_ = compile(with_four_digit_year(::nl_langinfo_l(D_FMT, locale_.get())), false);
     time_pieces_ = compile(::nl_langinfo_l(T_FMT, locale_.get()), false);
+    most_units_ = most_units(date_pieces_) + 1 + most_units(time_pieces_);
+}
+
+std::size_t DateText::most_units(const std::vector<Piece>& pieces) const {
+    std::size_t most = 0;
+    for (const Piece& piece : pieces) {
+        switch (piece.kind) {
+            case Piece::Kind::text:
+                most += piece.text.size();
+                break;
+            case Piece::Kind::year:
+                most += 4;
+                break;
+            case Piece::Kind::am_pm:
+                most += std::max(am_.size(), pm_.size());
+                break;
+            case Piece::Kind::strftime:
+                most += strftime_bytes;
+                break;
+            default:
+                most += 2;
+        }
+    }
+    return most;
 }
 
 std::vector<DateText::Piece> DateText::compile(std::string_view format, bool nested) const {
@@ -169,47 +199,53 @@ std::vector<DateText::Piece> DateText::compile(std::string_view format, bool nes
     return pieces;
 }
 
-void DateText::append_pieces(std::u16string& text, const std::vector<Piece>& pieces,
-                             const std::tm& moment) const {
+char16_t* DateText::write_pieces(char16_t* out, const std::vector<Piece>& pieces,
+                                 const std::tm& moment) const {
     const int hour12 = moment.tm_hour % 12 == 0 ? 12 : moment.tm_hour % 12;
     for (const Piece& piece : pieces) {
         switch (piece.kind) {
             case Piece::Kind::text:
-                text += piece.text;
+                // Mostly one unit ("/", ":"): a plain loop, not a call to copy them.
+                for (const char16_t unit : piece.text) *out++ = unit;
                 break;
             case Piece::Kind::day:
-                append_two_digits(text, moment.tm_mday, u'0');
+                out = write_two_digits(out, moment.tm_mday, u'0');
                 break;
             case Piece::Kind::day_blank_padded:
-                append_two_digits(text, moment.tm_mday, u' ');
+                out = write_two_digits(out, moment.tm_mday, u' ');
                 break;
             case Piece::Kind::month:
-                append_two_digits(text, moment.tm_mon + 1, u'0');
+                out = write_two_digits(out, moment.tm_mon + 1, u'0');
                 break;
             case Piece::Kind::year:
-                append_year(text, moment.tm_year + 1900);
+                out = write_year(out, moment.tm_year + 1900);
                 break;
             case Piece::Kind::hour:
-                append_two_digits(text, moment.tm_hour, u'0');
+                out = write_two_digits(out, moment.tm_hour, u'0');
                 break;
             case Piece::Kind::hour12:
-                append_two_digits(text, hour12, u'0');
+                out = write_two_digits(out, hour12, u'0');
                 break;
             case Piece::Kind::minute:
-                append_two_digits(text, moment.tm_min, u'0');
+                out = write_two_digits(out, moment.tm_min, u'0');
                 break;
             case Piece::Kind::second:
-                append_two_digits(text, moment.tm_sec, u'0');
+                out = write_two_digits(out, moment.tm_sec, u'0');
                 break;
-            case Piece::Kind::am_pm:
-                text += moment.tm_hour > 11 ? pm_ : am_;
+            case Piece::Kind::am_pm: {
+                const std::u16string& marker = moment.tm_hour > 11 ? pm_ : am_;
+                out = std::copy(marker.begin(), marker.end(), out);
                 break;
-            case Piece::Kind::strftime:
-                text +=
+            }
+            case Piece::Kind::strftime: {
+                const std::u16string converted =
                     text::charset_to_utf16(format_tm(piece.conversion, moment, locale_.get()), time_charset_);
+                out = std::copy_n(converted.begin(), std::min(converted.size(), strftime_bytes), out);
                 break;
+            }
         }
     }
+    return out;
 }
 
 std::u16string DateText::format(engine::OleDate value) const {
@@ -245,12 +281,17 @@ void DateText::append(std::u16string& text, engine::OleDate value) const {
     moment.tm_sec = static_cast<int>(seconds % 60);
     moment.tm_isdst = -1;
 
+    // Written in place: the text grows by the most the formats can write, then is cut to what they wrote.
     const std::size_t start = text.size();
-    if (day != 0) append_pieces(text, date_pieces_, moment);
+    text.resize(start + most_units_);
+    char16_t* const first = text.data() + start;
+    char16_t* end = first;
+    if (day != 0) end = write_pieces(end, date_pieces_, moment);
     if (day == 0 || seconds != 0) {
-        if (text.size() != start) text += u' ';
-        append_pieces(text, time_pieces_, moment);
+        if (end != first) *end++ = u' ';
+        end = write_pieces(end, time_pieces_, moment);
     }
+    text.resize(static_cast<std::size_t>(end - text.data()));
 }
 
 }  // namespace qz::locale

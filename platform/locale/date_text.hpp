@@ -51,7 +51,10 @@ class DateText {
         std::string conversion;  // Kind::strftime: the conversion, "%" included
     };
     std::vector<Piece> compile(std::string_view format, bool nested) const;
-    void append_pieces(std::u16string& text, const std::vector<Piece>& pieces, const std::tm& moment) const;
+    // The most units `pieces` can write.
+    std::size_t most_units(const std::vector<Piece>& pieces) const;
+    // Writes `pieces` from `out` on; returns the end of what they wrote.
+    char16_t* write_pieces(char16_t* out, const std::vector<Piece>& pieces, const std::tm& moment) const;
 
     struct FreeLocale {
         void operator()(locale_t locale) const { ::freelocale(locale); }
@@ -61,6 +64,7 @@ class DateText {
     std::u16string am_, pm_;
     std::vector<Piece> date_pieces_;
     std::vector<Piece> time_pieces_;
+    std::size_t most_units_ = 0;  // a date, a blank and a time
 };
 
 }  // namespace qz::locale

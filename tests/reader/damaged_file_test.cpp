@@ -176,14 +176,13 @@ TEST(DamagedFile, RowPointersOutsideTheirPageAreRefused) {
 
 TEST(DamagedFile, ACollectionPastSixteenBitPositionsIsRefusedNotCutShort) {
     const auto make = [](std::size_t) { return std::unique_ptr<engine::Property>(); };
+    using Properties = IndexedCollection<engine::Property, decltype(make)>;
     const std::vector<std::pair<std::size_t, std::int32_t>> cases = {
         {32767, 0}, {32768, error_number::database_damaged}, {1u << 20, error_number::database_damaged}};
     for (const auto& [count, expected] : cases) {
-        EXPECT_EQ(error_number_of([&] { IndexedCollection<engine::Property>(count, make, u"x.mdb"); }),
-                  expected)
-            << count;
+        EXPECT_EQ(error_number_of([&] { Properties(count, make, u"x.mdb"); }), expected) << count;
     }
-    EXPECT_EQ(IndexedCollection<engine::Property>(32767, make, u"x.mdb").Count(), 32767);
+    EXPECT_EQ(Properties(32767, make, u"x.mdb").Count(), 32767);
 }
 
 TEST(DatabasePath, PathFaultsGiveTheEngineNumbersWithoutBlocking) {

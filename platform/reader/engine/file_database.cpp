@@ -47,7 +47,7 @@ class FileField final : public engine::Field {
     std::u16string ForeignName() const override { return foreign_name_; }
     std::unique_ptr<engine::Collection<engine::Property>> Properties() const override {
         auto properties = std::make_shared<decltype(model_.properties)>(model_.properties);
-        return std::make_unique<IndexedCollection<engine::Property>>(
+        return indexed_collection<engine::Property>(
             properties->size(),
             [properties](std::size_t i) { return std::make_unique<FileProperty>((*properties)[i]); }, path_);
     }
@@ -138,7 +138,7 @@ class FileTableDef final : public engine::TableDef {
         const auto& columns = definition->shape().columns;
         const auto count = static_cast<std::size_t>(
             std::count_if(columns.begin(), columns.end(), [](const auto& c) { return is_listed(c); }));
-        return std::make_unique<IndexedCollection<engine::Field>>(
+        return indexed_collection<engine::Field>(
             count,
             [definition](std::size_t i) {
                 TableReading& reading = definition->full();
@@ -152,7 +152,7 @@ class FileTableDef final : public engine::TableDef {
         const auto& indexes = definition->shape().logical_indexes;
         const auto count = static_cast<std::size_t>(
             std::count_if(indexes.begin(), indexes.end(), [](const auto& i) { return is_listed(i); }));
-        return std::make_unique<IndexedCollection<engine::Index>>(
+        return indexed_collection<engine::Index>(
             count,
             [definition](std::size_t i) {
                 const TableReading& reading = definition->full();
@@ -187,7 +187,7 @@ class FileQueryDef final : public engine::QueryDef {
         auto fields =
             std::make_shared<std::vector<FieldModel>>(saved_query_fields(catalog_, *source_, *object_));
         const std::u16string& path = catalog_->file().path();
-        return std::make_unique<IndexedCollection<engine::Field>>(
+        return indexed_collection<engine::Field>(
             fields->size(),
             [fields, path](std::size_t i) { return std::make_unique<FileField>((*fields)[i], u"", path); },
             path);
@@ -209,7 +209,7 @@ class FileRelation final : public engine::Relation {
     std::int32_t Attributes() const override { return model_.attributes; }
     std::unique_ptr<engine::Collection<engine::Field>> Fields() const override {
         auto pairs = std::make_shared<std::vector<RelationshipModel::Pair>>(model_.fields);
-        return std::make_unique<IndexedCollection<engine::Field>>(
+        return indexed_collection<engine::Field>(
             pairs->size(),
             [pairs, path = path_](std::size_t i) {
                 FieldModel field;
@@ -231,7 +231,7 @@ class FileDatabase final : public engine::Database {
 
     std::unique_ptr<engine::Collection<engine::TableDef>> TableDefs() const override {
         auto tables = catalog_->tables();
-        return std::make_unique<IndexedCollection<engine::TableDef>>(
+        return indexed_collection<engine::TableDef>(
             tables.size(),
             [catalog = catalog_, tables](std::size_t i) {
                 return std::make_unique<FileTableDef>(catalog, tables[i]);
@@ -240,7 +240,7 @@ class FileDatabase final : public engine::Database {
     }
     std::unique_ptr<engine::Collection<engine::QueryDef>> QueryDefs() const override {
         auto queries = catalog_->queries();
-        return std::make_unique<IndexedCollection<engine::QueryDef>>(
+        return indexed_collection<engine::QueryDef>(
             queries.size(),
             [catalog = catalog_, source = make_query_source(catalog_), queries](std::size_t i) {
                 return std::make_unique<FileQueryDef>(catalog, source, queries[i]);
@@ -250,7 +250,7 @@ class FileDatabase final : public engine::Database {
     std::unique_ptr<engine::Collection<engine::Relation>> Relations() const override {
         auto relations = std::make_shared<std::vector<RelationshipModel>>(catalog_->relationships());
         const std::u16string& path = catalog_->file().path();
-        return std::make_unique<IndexedCollection<engine::Relation>>(
+        return indexed_collection<engine::Relation>(
             relations->size(),
             [relations, path](std::size_t i) {
                 return std::make_unique<FileRelation>((*relations)[i], path);

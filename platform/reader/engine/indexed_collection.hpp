@@ -3,7 +3,6 @@
 // relations, fields, indexes and properties.
 
 #include <cstdint>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -13,10 +12,11 @@
 
 namespace qz::jet {
 
-template <class T>
+// `Make` makes the item at a position; it is kept in the collection itself, so that a collection asked only
+// for its count (as a table listing asks each table's fields and indexes) costs one allocation.
+template <class T, class Make>
 class IndexedCollection final : public engine::Collection<T> {
   public:
-    using Make = std::function<std::unique_ptr<T>(std::size_t)>;
     // Positions are 16-bit: a file listing more items than that could only be listed in part, so it is
     // refused rather than cut short. `path` names the database in that error.
     IndexedCollection(std::size_t count, Make make, const std::u16string& path)
@@ -38,5 +38,11 @@ class IndexedCollection final : public engine::Collection<T> {
     std::size_t count_;
     Make make_;
 };
+
+template <class T, class Make>
+std::unique_ptr<engine::Collection<T>> indexed_collection(std::size_t count, Make make,
+                                                          const std::u16string& path) {
+    return std::make_unique<IndexedCollection<T, Make>>(count, std::move(make), path);
+}
 
 }  // namespace qz::jet

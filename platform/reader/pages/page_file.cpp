@@ -16,8 +16,10 @@
 namespace qz::jet {
 namespace {
 
-// Pages kept in memory: enough for the catalog pages a listing revisits, small enough to bound memory.
-constexpr std::size_t cached_pages = 256;
+// Pages kept in memory: enough for the pages a listing revisits (a definition, its index and long-value
+// pages) and no more, since a listing of thousands of tables reads each definition once, and every buffer
+// beyond these is memory touched for the first time, which costs more than the read.
+constexpr std::size_t cached_pages = 32;
 
 [[noreturn]] void throw_open_failure(const std::u16string& path, const std::string& native, int error) {
     if (error == ENOENT || error == ENOTDIR) {
@@ -99,22 +101,27 @@ PageFile::~PageFile() { ::close(descriptor_); }
 PageBytes PageFile::page(std::uint32_t number) const {
     if (number == 0) return header_;
     const std::lock_guard lock(cache_mutex_);
-    if (const auto found = cache_.find(number); found != cache_.end()) return found->second;
+    for (const CachedPage& cached : cache_) {
+        if (cached.number == number) return cached.bytes;
+    }
     if (number >= page_count_)
         throw errors::database_damaged(path_, "a page number lies past the end of the file");
-    // The oldest page's buffer is read into again when nobody else holds it: no allocation per page read.
-    std::shared_ptr<std::vector<std::uint8_t>> bytes;
-    if (cache_order_.size() >= cached_pages) {
-        const auto oldest = cache_.find(cache_order_.front());
-        if (oldest->second.use_count() == 1) bytes = std::move(oldest->second);
-        cache_.erase(oldest);
-        cache_order_.pop_front();
+    if (cache_.size() < cached_pages) {
+        auto bytes = std::make_shared<std::vector<std::uint8_t>>(format_.page_size);
+        read_page(number, *bytes);
+        cache_.push_back({number, bytes});
+        return bytes;
     }
-    if (!bytes) bytes = std::make_shared<std::vector<std::uint8_t>>(format_.page_size);
-    read_page(number, *bytes);
-    cache_.emplace(number, bytes);
-    cache_order_.push_back(number);
-    return bytes;
+    // The oldest page gives way. Its buffer is read into again when nobody else holds it: no allocation per
+    // page read. Until the read succeeds the slot names no page (page 0 is never looked up here).
+    CachedPage& oldest = cache_[oldest_];
+    oldest_ = (oldest_ + 1) % cached_pages;
+    oldest.number = 0;
+    if (oldest.bytes.use_count() != 1)
+        oldest.bytes = std::make_shared<std::vector<std::uint8_t>>(format_.page_size);
+    read_page(number, *oldest.bytes);
+    oldest.number = number;
+    return oldest.bytes;
 }
 
 void PageFile::read_page(std::uint32_t number, std::vector<std::uint8_t>& into) const {

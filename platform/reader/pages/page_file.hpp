@@ -3,13 +3,11 @@
 // of any page on demand (decoded when the file is protected). Nothing above this layer sees the file.
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/files/file_identity.hpp"
@@ -54,11 +52,16 @@ class PageFile {
     std::uint32_t page_count_ = 0;
     std::unique_ptr<crypto::PageDecoder> decoder_;
     PageBytes header_;
-    // A small bounded cache: catalog pages are visited several times by one listing. Sessions on several
-    // threads may share the file, so the cache and the count are used under this lock.
+    // A small bounded cache, the oldest page out first: catalog pages are visited several times by one
+    // listing. Sessions on several threads may share the file, so the cache and the count are used under
+    // this lock.
+    struct CachedPage {
+        std::uint32_t number = 0;
+        std::shared_ptr<std::vector<std::uint8_t>> bytes;
+    };
     mutable std::mutex cache_mutex_;
-    mutable std::unordered_map<std::uint32_t, std::shared_ptr<std::vector<std::uint8_t>>> cache_;
-    mutable std::deque<std::uint32_t> cache_order_;
+    mutable std::vector<CachedPage> cache_;
+    mutable std::size_t oldest_ = 0;  // the slot given up next once the cache is full
     mutable std::uint64_t pages_read_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/reader/records/index_leaf_walk.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_set>
 
@@ -118,7 +119,7 @@ public:
         }
         // Along the leaf chain, which also reaches the tail leaves that no intermediate entry names.
         std::vector<RowAddress> out;
-        std::unordered_set<std::uint32_t> seen_pointers;
+        std::vector<std::uint32_t> pointers;  // as stored, to find a row named twice once all are read
         std::uint32_t previous = 0;
         for (;;) {
             if (!page.is_leaf())
@@ -130,12 +131,16 @@ public:
                 const RowAddress row = RowAddress::from_stored(pointer);
                 if (row.page == 0 || row.page >= page_count_)
                     throw errors::database_damaged(path_, "an index entry points past the file");
-                if (!seen_pointers.insert(pointer).second)
-                    throw errors::database_damaged(path_, "an index names a row twice");
+                pointers.push_back(pointer);
                 out.push_back(row);
             }
             const std::uint32_t next = page.next();
-            if (next == 0) return out;
+            if (next == 0) {
+                std::sort(pointers.begin(), pointers.end());
+                if (std::adjacent_find(pointers.begin(), pointers.end()) != pointers.end())
+                    throw errors::database_damaged(path_, "an index names a row twice");
+                return out;
+            }
             previous = current;
             current = next;
             page = read(current);

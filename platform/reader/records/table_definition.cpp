@@ -1,6 +1,7 @@
 #include "platform/reader/records/table_definition.hpp"
 
 #include <algorithm>
+#include <array>
 
 #include "platform/errors.hpp"
 #include "platform/reader/pages/byte_view.hpp"
@@ -50,14 +51,16 @@ PageBytes definition_buffer(const PageFile& file, std::uint32_t first_page) {
         throw errors::database_damaged(file.path(), "a table definition is said to start on the header page");
     PageBytes first;
     std::shared_ptr<std::vector<std::uint8_t>> joined;
-    std::vector<std::uint32_t> seen;
+    std::array<std::uint32_t, max_definition_pages> seen{};
+    std::size_t seen_count = 0;
     std::uint32_t number = first_page;
     while (number != 0) {
-        if (std::find(seen.begin(), seen.end(), number) != seen.end())
+        const auto seen_end = seen.begin() + static_cast<std::ptrdiff_t>(seen_count);
+        if (std::find(seen.begin(), seen_end, number) != seen_end)
             throw errors::database_damaged(file.path(), "the pages of a table definition form a loop");
-        seen.push_back(number);
-        if (seen.size() > max_definition_pages)
+        if (seen_count == seen.size())
             throw errors::database_damaged(file.path(), "a table definition has too many pages");
+        seen[seen_count++] = number;
         const PageBytes page = file.page(number);
         const ByteView view(*page, file.path());
         view.require((*page)[0] == table_definition_page_type, "a table definition page has the wrong type");
@@ -138,6 +141,8 @@ TableDefinition read_table_definition(const PageFile& file, std::uint32_t first_
     };
     for (auto& column : table.columns) column.name = name();
 
+    if (full) table.real_indexes.reserve(real_count);
+    table.logical_indexes.reserve(logical_count);
     for (std::uint32_t r = 0; r < real_count; ++r) {
         const ByteView entry = sections.next(l.real_index);
         if (!full) continue;

@@ -1,7 +1,6 @@
 #include "platform/reader/system_tables/catalog_objects.hpp"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "platform/errors.hpp"
 #include "platform/reader/records/long_value.hpp"
@@ -28,13 +27,12 @@ CatalogObjects read_catalog_objects(const PageFile& file, const TableDefinition&
     // listing that reads them all.
     std::uint64_t property_bytes = 0;
     // Ids are unique; a local table's is its definition page, so tables sharing one would each read it.
-    std::unordered_set<std::int32_t> ids;
+    std::vector<std::int32_t> ids;
     scan_table(file, objects_table, [&](RowAddress slot, const Record& record) {
         CatalogObject o;
         o.slot = slot;
         o.id = static_cast<std::int32_t>(record.integer(id).value_or(0));
-        if (!ids.insert(o.id).second)
-            throw errors::database_damaged(file.path(), "two catalog objects have the same id");
+        ids.push_back(o.id);
         o.parent_id = static_cast<std::int32_t>(record.integer(parent_id).value_or(0));
         o.name = record.text(name).value_or(u"");
         o.type = static_cast<std::int16_t>(record.integer(type).value_or(0));
@@ -43,9 +41,9 @@ CatalogObjects read_catalog_objects(const PageFile& file, const TableDefinition&
         o.flags = static_cast<std::uint32_t>(record.integer(flags).value_or(0));
         // Only links need their source; reading these long values for every object would cost pages.
         if (o.type == object_type::linked_table || o.type == object_type::odbc_table) {
-            o.database = record.text(database).value_or(u"");
-            o.connect = record.text(connect).value_or(u"");
-            o.foreign_name = record.text(foreign_name).value_or(u"");
+            o.link = std::make_unique<const LinkSource>(LinkSource{record.text(database).value_or(u""),
+                                                                   record.text(connect).value_or(u""),
+                                                                   record.text(foreign_name).value_or(u"")});
         }
         if (const auto stored = record.bytes(properties)) {
             o.properties_value.assign(stored->begin(), stored->end());
@@ -53,6 +51,9 @@ CatalogObjects read_catalog_objects(const PageFile& file, const TableDefinition&
         }
         objects.push_back(std::move(o));
     });
+    std::sort(ids.begin(), ids.end());
+    if (std::adjacent_find(ids.begin(), ids.end()) != ids.end())
+        throw errors::database_damaged(file.path(), "two catalog objects have the same id");
     if (property_bytes > long_value_capacity(file))
         throw errors::database_damaged(file.path(), "catalog objects share their property blobs");
     return objects;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,13 @@ inline constexpr std::uint32_t catalog_definition_page = 2;
 // The virtual root under which the containers hang (reference 8.3).
 inline constexpr std::int32_t catalog_root_id = 0x0F000000;
 
+// Where a linked or ODBC table's rows come from.
+struct LinkSource {
+    std::u16string database;      // the source file as stored
+    std::u16string connect;       // the connect text
+    std::u16string foreign_name;  // the table's name in its source
+};
+
 struct CatalogObject {
     RowAddress slot;             // the row's slot: what index entries point at
     std::int32_t id = 0;         // local tables: first TDEF page
@@ -36,9 +44,8 @@ struct CatalogObject {
     double date_create = 0;
     double date_update = 0;
     std::uint32_t flags = 0;
-    std::u16string database;      // linked tables: the source file as stored
-    std::u16string connect;       // linked tables: the connect text
-    std::u16string foreign_name;  // linked tables: the table's name in its source
+    // Links only; null for every other object, which keeps the thousands of rows a catalog may hold small.
+    std::unique_ptr<const LinkSource> link;
     // The stored LvProp value (a long-value header, possibly with inline data); empty when null.
     std::vector<std::uint8_t> properties_value;
 };
@@ -48,7 +55,7 @@ struct CatalogObject {
 // catalog hands out need.
 using CatalogObjects = std::deque<CatalogObject>;
 
-// Every live row of MSysObjects, in physical order.
+// Every live row of MSysObjects, in physical order: by page, then row, as their slots go.
 CatalogObjects read_catalog_objects(const PageFile& file, const TableDefinition& objects_table);
 
 // Raises 3049 unless `objects` hold the rows every database holds: the containers Tables, Databases and

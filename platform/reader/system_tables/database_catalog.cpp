@@ -49,7 +49,7 @@ ComplexColumn complex_kind_of(std::u16string_view type_table) {
 }
 
 std::u16string odbc_source_name(const CatalogObject& link) {
-    const std::u16string& connect = link.connect;
+    const std::u16string& connect = link.link->connect;
     for (std::size_t at = 0; at < connect.size();) {
         const std::size_t end = std::min(connect.find(u';', at), connect.size());
         const std::u16string_view item(connect.data() + at, end - at);
@@ -99,16 +99,20 @@ const std::vector<const CatalogObject*>& Catalog::index_order() const {
     const std::vector<RowAddress> pointers =
         walk_index_leaves(pages, root, file_->format().jet3, file_->path(), file_->page_count());
 
-    std::unordered_map<std::uint64_t, const CatalogObject*> by_slot;
-    for (const auto& o : objects_) by_slot.emplace(slot_key(o.slot.page, o.slot.row), &o);
+    // The objects are in physical order, so their slots are sorted and each row the index points at is found
+    // by halving.
+    std::vector<std::uint64_t> slots;
+    slots.reserve(objects_.size());
+    for (const auto& o : objects_) slots.push_back(slot_key(o.slot.page, o.slot.row));
     std::vector<const CatalogObject*> order;
     order.reserve(objects_.size());
     for (const RowAddress& p : pointers) {
-        const auto found = by_slot.find(slot_key(p.page, p.row));
-        if (found == by_slot.end())
+        const std::uint64_t key = slot_key(p.page, p.row);
+        const auto found = std::lower_bound(slots.begin(), slots.end(), key);
+        if (found == slots.end() || *found != key)
             throw errors::database_damaged(file_->path(),
                                            "the catalog index names a row that does not exist");
-        order.push_back(found->second);
+        order.push_back(&objects_[static_cast<std::size_t>(found - slots.begin())]);
     }
     if (order.size() != objects_.size())
         throw errors::database_damaged(file_->path(), "the catalog index misses catalog rows");
@@ -318,7 +322,7 @@ std::vector<RelationshipModel> Catalog::relationships() const {
 }
 
 std::shared_ptr<const Catalog> Catalog::linked_catalog(const CatalogObject& link) const {
-    std::u16string stored = link.database;
+    std::u16string stored = link.link->database;
     std::replace(stored.begin(), stored.end(), u'\\', u'/');
     const std::filesystem::path as_stored = files::native_path(stored);
     const std::filesystem::path beside =
@@ -365,7 +369,8 @@ DefinitionLocation Catalog::definition_location(const CatalogObject& table) cons
         throw errors::odbc_connection_failed(odbc_source_name(table));
     }
     const std::shared_ptr<const Catalog> linked = linked_catalog(table);
-    const std::u16string& wanted = table.foreign_name.empty() ? table.name : table.foreign_name;
+    const std::u16string& foreign_name = table.link->foreign_name;
+    const std::u16string& wanted = foreign_name.empty() ? table.name : foreign_name;
     const CatalogObject* target = linked->find_table(wanted);
     if (target == nullptr) {
         throw errors::object_not_found(wanted, linked->file().path());
