@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string_view>
 #include <utility>
 
@@ -11,8 +10,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 namespace qz::fuzz {
-
-inline std::span<const std::uint8_t> input_bytes(const std::uint8_t* data, std::size_t size) { return {data, size}; }
 
 inline std::string_view input_text(const std::uint8_t* data, std::size_t size) {
     return {reinterpret_cast<const char*>(data), size};

@@ -14,7 +14,8 @@ namespace qz::fuzz {
 // Closed when it goes out of scope.
 class MemoryFile {
   public:
-    explicit MemoryFile(std::string_view bytes) : descriptor_(::memfd_create("qz-fuzz-database", MFD_CLOEXEC)) {
+    explicit MemoryFile(std::string_view bytes)
+        : descriptor_(::memfd_create("qz-fuzz-database", MFD_CLOEXEC)) {
         if (descriptor_ < 0) __builtin_trap();  // the harness itself failed, not the code under test
         std::size_t written = 0;
         while (written < bytes.size()) {

@@ -21,32 +21,19 @@ void require(bool promise_kept) {
     if (!promise_kept) std::abort();
 }
 
-bool is_high_surrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
-std::u16string as_utf16_units(std::string_view bytes) {
-    std::u16string units(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        units[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
-                                         (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
-    }
-    return units;
-}
-
 // `units` with every surrogate that is not half of a pair replaced by U+FFFD.
 std::u16string with_unpaired_surrogates_replaced(std::u16string units) {
+    const auto high = [](char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; };
+    const auto low = [](char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
     for (std::size_t i = 0; i < units.size(); ++i) {
-        if (is_high_surrogate(units[i]) && i + 1 < units.size() && is_low_surrogate(units[i + 1])) {
+        if (high(units[i]) && i + 1 < units.size() && low(units[i + 1])) {
             ++i;
-        } else if (is_high_surrogate(units[i]) || is_low_surrogate(units[i])) {
+        } else if (high(units[i]) || low(units[i])) {
             units[i] = u'\uFFFD';
         }
     }
     return units;
 }
-
-// How many UTF-8 bytes Encode_UTF8 writes for `unit` encoded by itself.
-std::size_t single_unit_utf8_length(char16_t unit) { return unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3; }
 
 void check_byte_string_methods(const std::string& bytes) {
     // The sample size comes from the input too, so sizes past the end, zero and negative ones are tried.
@@ -78,8 +65,8 @@ void check_utf16_methods(const std::u16string& units) {
 
     try {
         const std::u16string encoded = qz::text::Encode_UTF8(units);
-        std::size_t expected_length = 0;
-        for (const char16_t unit : units) expected_length += single_unit_utf8_length(unit);
+        std::size_t expected_length = 0;  // each unit encoded by itself
+        for (const char16_t unit : units) expected_length += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
         require(qz::text::utf16_to_cp1252(encoded).size() == expected_length);
     } catch (const qz::Error& error) {
         require(error.number() == qz::error_number::overflow && units.size() >= 32767);
@@ -91,6 +78,9 @@ void check_utf16_methods(const std::u16string& units) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input = input_text(data, size);
     check_byte_string_methods(std::string(input));
-    check_utf16_methods(as_utf16_units(input));
+    std::u16string units(input.size() / 2, u'\0');  // the bytes as UTF-16LE units
+    for (std::size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
+    check_utf16_methods(units);
     return 0;
 }
