@@ -1,6 +1,6 @@
-// Inputs of two fuzz targets' shapes that once broke the reader or pin how it answers damage, replayed: each
-// ends in its answer or a numbered error, never a crash (the sanitizer build runs them too). An input named
-// after an error number must raise it.
+// Inputs of three fuzz targets' shapes that once broke the reader or pin how it answers damage, replayed:
+// each ends in its answer or a numbered error, never a crash (the sanitizer build runs them too). An input
+// named after an error number must raise it.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <span>
 
+#include "fuzz_regressions/query_input.hpp"
 #include "mutation/every_listing.hpp"
 #include "platform/error.hpp"
 #include "platform/reader/system_tables/property_blob.hpp"
@@ -61,6 +62,21 @@ TEST(RegressionInputs, EachPropertyBlobGivesItsMapsOrTheNamedError) {
         ++replayed;
     }
     EXPECT_GT(replayed, 20u);
+}
+
+// fuzz_query_fields: a small catalog and its saved queries, compiled as the target compiles them. Deep
+// nesting once overflowed the stack, and queries on queries multiplied their fields into millions: each input
+// sits just inside a limit (0: the first query compiles; the deepest shows it fits the sanitizer build's
+// stack) or just past it (3360 too complex, 3190 too many fields).
+TEST(RegressionInputs, EachQueryCatalogCompilesOrGivesTheNamedError) {
+    std::size_t replayed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(QZ_REGRESSION_INPUTS "/fuzz_query_fields")) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_EQ(query::InputCatalog(read_file(entry.path())).compile_all(), std::atoi(name.c_str()))
+            << name;
+        ++replayed;
+    }
+    EXPECT_GT(replayed, 15u);
 }
 
 }  // namespace
