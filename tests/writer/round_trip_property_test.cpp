@@ -35,8 +35,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+#ifdef __SANITIZE_ADDRESS__
+constexpr int default_seed_count = 150;  // the sanitizer build is about ten times slower
+#else
 constexpr int default_seed_count = 1000;  // about 6 s in the plain build
-constexpr int mdbtools_every = 60;        // every so many seeds, mdbtools reads the file too
+#endif
+constexpr int mdbtools_every = 60;  // every so many seeds, mdbtools reads the file too
 
 // Runs a shell command and returns what it printed; empty when it could not run.
 std::string output_of(const std::string& command) {
