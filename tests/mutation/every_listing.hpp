@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -14,7 +13,6 @@ struct ListingOutcomes {
     std::size_t texts = 0;             // calls that returned their text
     std::vector<std::int32_t> errors;  // the number of each call that raised a numbered error
     std::vector<std::string> faults;  // calls that ended any other way, or in an error without number or text
-    std::map<std::string, std::u16string> listings;  // each listing's text by call ("get_fields Customers")
 };
 
 // Connects to `file` with `password` and runs get_tables (all, "tab" and "sys"), get_fields and get_indexes

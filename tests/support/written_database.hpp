@@ -21,21 +21,18 @@ inline writer::Schema schema_of(writer::Format format, std::vector<writer::Table
     return s;
 }
 
-inline const char* extension_of(writer::Format format) {
-    return format == writer::Format::jet3 || format == writer::Format::jet4 ? ".mdb" : ".accdb";
-}
-
 // A written database in a folder of its own, removed with it.
 class WrittenDatabase {
-public:
+  public:
     explicit WrittenDatabase(const writer::Schema& schema, const std::string& stem = "written") {
-        path_ = folder_ / (stem + extension_of(schema.format));
+        const bool mdb = schema.format == writer::Format::jet3 || schema.format == writer::Format::jet4;
+        path_ = folder_ / (stem + (mdb ? ".mdb" : ".accdb"));
         writer::write_database(schema, path_);
     }
     const std::filesystem::path& path() const { return path_; }
     const TempFolder& folder() const { return folder_; }
 
-private:
+  private:
     TempFolder folder_;
     std::filesystem::path path_;
 };
