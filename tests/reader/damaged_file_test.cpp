@@ -194,6 +194,8 @@ TEST(DatabasePath, PathFaultsGiveTheEngineNumbersWithoutBlocking) {
     EXPECT_EQ(open_error((folder / "absent.mdb").u16string()), error_number::file_not_found);
     EXPECT_EQ(open_error((folder / "no-folder" / "absent.mdb").u16string()), error_number::invalid_path);
     EXPECT_EQ(open_error((folder / "file.mdb" / "x.mdb").u16string()), error_number::invalid_path);
+    EXPECT_EQ(open_error((folder / "file.mdb").u16string() + u'\0' + u".accdb"), error_number::invalid_path)
+        << "the part before a NUL names another file";
     EXPECT_EQ(open_error(folder.u16string()), error_number::cannot_open_file) << "a folder is no database";
     EXPECT_EQ(open_error(pipe.u16string()), error_number::cannot_open_file)
         << "a named pipe must not block the open";
