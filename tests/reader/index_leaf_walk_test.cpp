@@ -7,11 +7,13 @@
 
 #include "platform/error.hpp"
 #include "platform/reader/pages/damage.hpp"
+#include "reader/reader_test_files.hpp"
 
 namespace qz::jet {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::put32;
 
 // Index page layout, written out independently of the walker: Jet 3 and Jet 4/ACE.
 struct Layout {
@@ -23,9 +25,6 @@ constexpr Layout jet4_layout{false, 4096, 0x0C, 0x10, 0x14, 0x18, 0x1B, 0x1E0};
 constexpr std::uint32_t table_page = 2;
 void PrintTo(const Layout& l, std::ostream* out) { *out << (l.jet3 ? "Jet 3 layout" : "Jet 4 layout"); }
 
-void put32(Bytes& page, std::size_t at, std::uint32_t v) {
-    for (std::size_t i = 0; i < 4; ++i) page[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 void append_be32(Bytes& bytes, std::uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<std::uint8_t>(v >> shift));
 }
