@@ -23,17 +23,9 @@ namespace qz::jet {
 namespace {
 
 using test::Bytes;
+using test::error_number_of;
 using test::put16;
 using test::put32;
-
-std::int32_t error_number_of(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 std::int32_t open_error(const std::u16string& path) {
     return error_number_of([&] { AccessFileEngine().OpenDatabase(path, false, true, u";pwd="); });
