@@ -258,11 +258,6 @@ TEST_F(Request, AFifoWithoutAReaderFailsAtOnceInsteadOfBlocking) {
         << "the error line (a missing command word) blocked";
 }
 
-TEST_F(Request, AFileNameThatIsNotUtf8IsWrittenWithExactlyItsBytes) {
-    EXPECT_EQ(run(request(u16(output_.path().string()) + u"/res\xDCFE.txt_:_get_relations")), result_written);
-    EXPECT_EQ(names_in(output_.path()), std::vector<std::string>{"res\xFE.txt"});
-}
-
 // A core file would hold the password.
 TEST_F(Request, APasswordMakesTheProcessNonDumpable) {
     for (const bool with_password : {false, true}) {
