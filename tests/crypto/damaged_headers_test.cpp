@@ -10,23 +10,19 @@
 #include <string>
 
 #include "crypto/protected_files.hpp"
+#include "reader/reader_test_files.hpp"
 
 namespace qz::crypto {
 namespace {
 
 using test::open_error;
 using test::Page;
+using test::put16;
+using test::put32;
 using writer::Format;
 
 constexpr std::size_t info_length_offset = 0x299, info_offset = 0x29B;
 
-void put_u16(Page& page, std::size_t at, std::uint16_t value) {
-    page[at] = static_cast<std::uint8_t>(value);
-    page[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-void put_u32(Page& page, std::size_t at, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) page[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
 std::uint16_t info_length(const Page& page) {
     return static_cast<std::uint16_t>(page[info_length_offset] | (page[info_length_offset + 1] << 8));
 }
@@ -55,18 +51,18 @@ TEST(DamagedCryptoApiHeader, EachDamageGivesItsError) {
         {"verifier byte flipped", [](Page& p) { p[verifier] ^= 1; }, 3031},
         {"verifier hash byte flipped", [](Page& p) { p[verifier + 16 + 4 + 19] ^= 1; }, 3031},
         {"salt byte flipped", [](Page& p) { p[salt_size + 4] ^= 1; }, 3031},
-        {"fCryptoAPI clear", [](Page& p) { put_u32(p, flags, 0); }, 3343},
-        {"external provider", [](Page& p) { put_u32(p, flags, 0x14); }, 3343},
-        {"fAES with an RC4 algorithm", [](Page& p) { put_u32(p, flags, 0x24); }, 3343},
-        {"unknown algorithm", [](Page& p) { put_u32(p, algorithm, 0x6602); }, 3343},
-        {"MD5 hash", [](Page& p) { put_u32(p, hash, 0x8003); }, 3343},
-        {"RC4 key of 1024 bits", [](Page& p) { put_u32(p, key_bits, 1024); }, 3343},
-        {"RC4 key of 44 bits", [](Page& p) { put_u32(p, key_bits, 44); }, 3343},
-        {"AES key size not the algorithm's", [](Page& p) { put_u32(p, algorithm, 0x660E), put_u32(p, key_bits, 256); }, 3343},
-        {"salt size 8", [](Page& p) { put_u32(p, salt_size, 8); }, 3343},
-        {"header size past the end", [](Page& p) { put_u32(p, header_size, 0xFFFFFFF0); }, 3343},
-        {"header size below its fixed part", [](Page& p) { put_u32(p, header_size, 8); }, 3343},
-        {"length past the page", [](Page& p) { put_u16(p, info_length_offset, 4096); }, 3343},
+        {"fCryptoAPI clear", [](Page& p) { put32(p, flags, 0); }, 3343},
+        {"external provider", [](Page& p) { put32(p, flags, 0x14); }, 3343},
+        {"fAES with an RC4 algorithm", [](Page& p) { put32(p, flags, 0x24); }, 3343},
+        {"unknown algorithm", [](Page& p) { put32(p, algorithm, 0x6602); }, 3343},
+        {"MD5 hash", [](Page& p) { put32(p, hash, 0x8003); }, 3343},
+        {"RC4 key of 1024 bits", [](Page& p) { put32(p, key_bits, 1024); }, 3343},
+        {"RC4 key of 44 bits", [](Page& p) { put32(p, key_bits, 44); }, 3343},
+        {"AES key size not the algorithm's", [](Page& p) { put32(p, algorithm, 0x660E), put32(p, key_bits, 256); }, 3343},
+        {"salt size 8", [](Page& p) { put32(p, salt_size, 8); }, 3343},
+        {"header size past the end", [](Page& p) { put32(p, header_size, 0xFFFFFFF0); }, 3343},
+        {"header size below its fixed part", [](Page& p) { put32(p, header_size, 8); }, 3343},
+        {"length past the page", [](Page& p) { put16(p, info_length_offset, 4096); }, 3343},
     };
     for (const auto& c : cases) {
         Page header = rc4_header();
@@ -79,7 +75,7 @@ TEST(DamagedEncryptionInfo, EveryTruncationGives3343WithoutRunningTheSpinCount) 
     for (const Page* original : {&rc4_header(), &agile_header()}) {
         for (std::uint16_t shorter = 0; shorter < info_length(*original); ++shorter) {
             Page header = *original;
-            put_u16(header, info_length_offset, shorter);
+            put16(header, info_length_offset, shorter);
             EXPECT_EQ(open_error(header, password), 3343) << "length " << shorter;
         }
     }
@@ -90,12 +86,12 @@ TEST(UnknownEncryptionVersion, Gives3343NamingThePath) {
                                                                {4, 5}, {2, 4}, {0, 0}, {0xFFFF, 0xFFFF}};
     for (const auto& [major, minor] : versions) {
         Page header = rc4_header();
-        put_u16(header, info_offset, major);
-        put_u16(header, info_offset + 2, minor);
+        put16(header, info_offset, major);
+        put16(header, info_offset + 2, minor);
         EXPECT_EQ(open_error(header, password), 3343) << major << "." << minor;
     }
     Page header = agile_header();
-    put_u32(header, info_offset + 4, 0x41);  // the agile version's reserved word
+    put32(header, info_offset + 4, 0x41);  // the agile version's reserved word
     try {
         crypto::open_protection(jet::read_header_page(header, u"/data/db.accdb").protection, password, u"/data/db.accdb");
         FAIL() << "opened an unknown scheme";
@@ -150,7 +146,7 @@ TEST(DamagedAgileDescriptor, EachDamageGivesItsError) {
         ASSERT_NE(damaged, xml) << c.what;
         Page header = original;
         std::copy(damaged.begin(), damaged.end(), header.begin() + info_offset + 8);
-        put_u16(header, info_length_offset, static_cast<std::uint16_t>(damaged.size() + 8));
+        put16(header, info_length_offset, static_cast<std::uint16_t>(damaged.size() + 8));
         EXPECT_EQ(open_error(header, password), c.expected) << c.what;
     }
 }

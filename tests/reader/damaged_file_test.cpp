@@ -23,17 +23,9 @@ namespace qz::jet {
 namespace {
 
 using test::Bytes;
+using test::error_number_of;
 using test::put16;
 using test::put32;
-
-std::int32_t error_number_of(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 std::int32_t open_error(const std::u16string& path) {
     return error_number_of([&] { AccessFileEngine().OpenDatabase(path, false, true, u";pwd="); });
@@ -193,6 +185,8 @@ TEST(DatabasePath, PathFaultsGiveTheEngineNumbersWithoutBlocking) {
     EXPECT_EQ(open_error((folder / "absent.mdb").u16string()), error_number::file_not_found);
     EXPECT_EQ(open_error((folder / "no-folder" / "absent.mdb").u16string()), error_number::invalid_path);
     EXPECT_EQ(open_error((folder / "file.mdb" / "x.mdb").u16string()), error_number::invalid_path);
+    EXPECT_EQ(open_error((folder / "file.mdb").u16string() + u'\0' + u".accdb"), error_number::invalid_path)
+        << "the part before a NUL names another file";
     EXPECT_EQ(open_error(folder.u16string()), error_number::cannot_open_file) << "a folder is no database";
     EXPECT_EQ(open_error(pipe.u16string()), error_number::cannot_open_file)
         << "a named pipe must not block the open";

@@ -7,11 +7,13 @@
 
 #include "platform/error.hpp"
 #include "platform/reader/pages/damage.hpp"
+#include "reader/reader_test_files.hpp"
 
 namespace qz::jet {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::put32;
 
 // Index page layout, written out independently of the walker: Jet 3 and Jet 4/ACE.
 struct Layout {
@@ -23,9 +25,6 @@ constexpr Layout jet4_layout{false, 4096, 0x0C, 0x10, 0x14, 0x18, 0x1B, 0x1E0};
 constexpr std::uint32_t table_page = 2;
 void PrintTo(const Layout& l, std::ostream* out) { *out << (l.jet3 ? "Jet 3 layout" : "Jet 4 layout"); }
 
-void put32(Bytes& page, std::size_t at, std::uint32_t v) {
-    for (std::size_t i = 0; i < 4; ++i) page[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 void append_be32(Bytes& bytes, std::uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<std::uint8_t>(v >> shift));
 }
@@ -99,15 +98,6 @@ MemoryPages two_level_tree(const Layout& l) {
 
 std::vector<RowAddress> walk(const MemoryPages& pages, std::uint32_t root, const Layout& l) {
     return walk_index_leaves(pages.source(), root, l.jet3, pages.path, 1000);
-}
-
-void expect_damaged(const std::function<void()>& walk, const char* fault) {
-    try {
-        walk();
-        ADD_FAILURE() << fault << ": no error";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.number(), error_number::database_damaged) << fault;
-    }
 }
 
 class IndexLeafWalkLayouts : public ::testing::TestWithParam<Layout> {};
@@ -190,7 +180,8 @@ TEST_P(IndexLeafWalkLayouts, DamagedTreesRaise3049) {
     for (const Damage& damage : damages) {
         MemoryPages tree = two_level_tree(l);
         damage.apply(tree, l);
-        expect_damaged([&] { walk(tree, damage.root, l); }, damage.fault);
+        EXPECT_EQ(test::error_number_of([&] { walk(tree, damage.root, l); }), error_number::database_damaged)
+            << damage.fault;
     }
 }
 
@@ -202,7 +193,7 @@ TEST_P(IndexLeafWalkLayouts, DescentDeeperThanAnyRealTreeRaises3049) {
         pages.pages[p] =
             index_page(GetParam(), {.type = 0x03, .stored = {intermediate_entry({1}, 40, 1, p + 1)}});
     }
-    expect_damaged([&] { walk(pages, 1, GetParam()); }, "90 levels");
+    EXPECT_EQ(test::error_number_of([&] { walk(pages, 1, GetParam()); }), error_number::database_damaged);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, IndexLeafWalkLayouts, ::testing::Values(jet3_layout, jet4_layout),

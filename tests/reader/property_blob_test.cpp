@@ -116,26 +116,6 @@ TEST(PropertyBlob, BinaryNamedGuidIsGuidTextOtherBinaryIsEmpty) {
     EXPECT_EQ(maps[0].entries[1].value, engine::Variant(std::monostate{}));
 }
 
-TEST(PropertyBlob, MapsKeepStoredOrderWithColumnNamesAndDdlFlags) {
-    const Bytes blob = jet4_blob(
-        name_pool({utf16(u"Description"), utf16(u"Required"), utf16(u"DecimalPlaces")}) +
-        values_chunk(0, {}, {{0, 0x0A, 0, utf16(u"Orders")}}) +
-        values_chunk(1, utf16(u"Prix \u00E9t\u00E9"), {{1, 0x01, 1, Bytes{1}}, {0, 0x02, 2, Bytes{2}}}) +
-        values_chunk(1, utf16(u"\u540D\u524D"), {}));
-    const std::vector<PropertyMap> maps = parse(blob);
-    ASSERT_EQ(maps.size(), 3u);
-    EXPECT_EQ(maps[0].name, u"");
-    EXPECT_EQ(maps[0].entries.at(0).name, u"Description");
-    EXPECT_EQ(maps[1].name, u"Prix \u00E9t\u00E9");
-    ASSERT_EQ(maps[1].entries.size(), 2u);
-    EXPECT_EQ(maps[1].entries[0].name, u"Required");
-    EXPECT_TRUE(maps[1].entries[0].ddl);
-    EXPECT_EQ(maps[1].entries[1].name, u"DecimalPlaces");
-    EXPECT_FALSE(maps[1].entries[1].ddl);
-    EXPECT_EQ(maps[2].name, u"\u540D\u524D");
-    EXPECT_TRUE(maps[2].entries.empty());
-}
-
 TEST(PropertyBlob, Jet3NamesAndTextAreInTheCodePage) {
     const Bytes blob = jet3_blob(name_pool({ascii("Caption")}) +
                                  values_chunk(1, ascii("Ann\xE9"), {{0, 0x0A, 0, ascii("\x80 d\xE9j\xE0")}}));

@@ -2,9 +2,11 @@
 // Small Access files built page by page for the reader's tests of damage and layouts the writer never makes.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/error.hpp"
 #include "platform/reader/protection/header_mask.hpp"
 #include "support/temp_folder.hpp"
 
@@ -19,6 +21,16 @@ inline void put16(Bytes& page, std::size_t at, std::uint32_t v) {
 inline void put32(Bytes& page, std::size_t at, std::uint32_t v) {
     put16(page, at, v & 0xFFFF);
     put16(page, at + 2, v >> 16);
+}
+
+// The number of the error `action` raises; 0 when it raises none.
+inline std::int32_t error_number_of(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.number();
+    }
+    return 0;
 }
 
 // A header page of the given format version (0 Jet 3, 1 Jet 4, 2 and up ACE), masked as files store it.

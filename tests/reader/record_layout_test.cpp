@@ -1,6 +1,5 @@
-// Row layouts, usage maps, name matching and text encodings that the fixtures do not exercise: a Jet 3 row
-// long enough for a real jump-table entry, reference usage maps, names in any letter case, and compressed
-// text switching back to UTF-16.
+// Row layouts, usage maps and text encodings the writer does not make: a Jet 3 row long enough for a real
+// jump-table entry, reference usage maps, and compressed text switching back to UTF-16.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +7,6 @@
 #include "platform/reader/pages/usage_map.hpp"
 #include "platform/reader/records/record.hpp"
 #include "platform/reader/records/text_value.hpp"
-#include "platform/reader/system_tables/name_match.hpp"
 #include "platform/text/code_page.hpp"
 #include "reader/reader_test_files.hpp"
 
@@ -101,29 +99,6 @@ TEST(UsageMap, InlineAndReferenceMapsNameTheirPagesAndAPagePastTheEndIsDamage) {
     EXPECT_EQ(usage_map_pages(pages, {3, 2}), (std::vector<std::uint32_t>{3, 4}));
     for (const std::uint8_t damaged : {std::uint8_t{1}, std::uint8_t{3}, std::uint8_t{4}}) {
         EXPECT_THROW(usage_map_pages(pages, {3, damaged}), Error) << "row " << int{damaged};
-    }
-}
-
-// The catalog finds a saved query's inputs by the rule the query compiler compares names by: letter case
-// aside, accented, Greek and Cyrillic letters included.
-TEST(NameIndex, FindsANameInAnyLetterCase) {
-    struct Case {
-        std::u16string stored;
-        std::u16string wanted;
-        bool found;
-    };
-    const Case cases[] = {
-        {u"\u00C1gua", u"\u00E1GUA", true},                                // Água, áGUA
-        {u"\u00C1gua", u"agua", false},                                    // an accent is not a letter case
-        {u"\u039D\u03B5\u03C1\u03CC", u"\u03BD\u0395\u03A1\u03CC", true},  // Greek
-        {u"\u041C\u043E\u0441\u043A\u0432\u0430", u"\u043C\u041E\u0421\u041A\u0412\u0410", true},
-        {u"\u0152uvre", u"\u0153UVRE", true},  // Œuvre, œUVRE
-        {u"Tabela", u"TABELA", true},
-    };
-    for (const Case& c : cases) {
-        NameIndex<int> index;
-        index.add(c.stored, 1);
-        EXPECT_EQ(index.find(c.wanted) != nullptr, c.found) << text::utf16_to_utf8(c.wanted);
     }
 }
 
