@@ -6,9 +6,14 @@ namespace {
 
 char16_t fold(char16_t c) {
     if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<char16_t>(c + 0x20);
-    // Latin Extended-A pairs upper and lower case on even and odd code points.
+    // Latin Extended-A pairs upper and lower case on neighbouring code points: the capital is even up to
+    // U+0137 and from U+014A to U+0177, odd from U+0139 to U+0148 and from U+0179 to U+017E. Ÿ's small
+    // letter is in Latin-1.
     if (c >= 0x100 && c <= 0x137 && c % 2 == 0) return static_cast<char16_t>(c + 1);
+    if (c >= 0x139 && c <= 0x148 && c % 2 == 1) return static_cast<char16_t>(c + 1);
     if (c >= 0x14A && c <= 0x177 && c % 2 == 0) return static_cast<char16_t>(c + 1);
+    if (c == 0x178) return 0xFF;
+    if (c >= 0x179 && c <= 0x17E && c % 2 == 1) return static_cast<char16_t>(c + 1);
     if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return static_cast<char16_t>(c + 0x20);
     if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 0x20);
     if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 0x50);
