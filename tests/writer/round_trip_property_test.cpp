@@ -98,19 +98,15 @@ std::string index_record(const std::string& name, const std::string& fields, boo
                   "unique", word(unique));
 }
 
-// A property's value as a listing writes it; empty when the column has none.
-std::string property_text(const Column& c, std::u16string_view name) {
+// A property's value as a listing writes it; `absent` when the column has none.
+std::string property_text(const Column& c, std::u16string_view name, const char* absent = "") {
     for (const Property& p : c.properties) {
         if (p.name != name) continue;
         if (const auto* b = std::get_if<bool>(&p.value)) return word(*b);
         if (const auto* n = std::get_if<std::int64_t>(&p.value)) return std::to_string(*n);
         return utf8(std::get<std::u16string>(p.value));
     }
-    return "";
-}
-std::string flag_text(const Column& c, std::u16string_view name) {
-    const std::string text = property_text(c, name);
-    return text.empty() ? "False" : text;
+    return absent;
 }
 
 std::string field_record(const Schema& s, const Column& c, std::size_t position) {
@@ -119,11 +115,12 @@ std::string field_record(const Schema& s, const Column& c, std::size_t position)
     // itself (its values are in a table of their own).
     const bool compressible = (c.type == ColumnType::text || c.type == ColumnType::memo) &&
                               c.complex == ComplexKind::none && s.format != Format::jet3;
-    return record("name", utf8(c.name), "allow_zero_length", flag_text(c, u"AllowZeroLength"), "attributes",
-                  std::to_string(e.attributes), "default_value", property_text(c, u"DefaultValue"),
-                  "ordinal_position", std::to_string(position), "required", flag_text(c, u"Required"), "size",
-                  std::to_string(e.size), "type", e.type, "collating_order", "1033", "auto_incr_field",
-                  e.attributes == 17 ? "S" : "N", "decimal", property_text(c, u"DecimalPlaces"), "unicode",
+    return record("name", utf8(c.name), "allow_zero_length", property_text(c, u"AllowZeroLength", "False"),
+                  "attributes", std::to_string(e.attributes), "default_value",
+                  property_text(c, u"DefaultValue"), "ordinal_position", std::to_string(position), "required",
+                  property_text(c, u"Required", "False"), "size", std::to_string(e.size), "type", e.type,
+                  "collating_order", "1033", "auto_incr_field", e.attributes == 17 ? "S" : "N", "decimal",
+                  property_text(c, u"DecimalPlaces"), "unicode",
                   compressible ? word(c.unicode_compression) : "");
 }
 
@@ -348,8 +345,7 @@ void RoundTripProperty::check_with_mdbtools(const Schema& s, const fs::path& fil
         return std::any_of(name.begin(), name.end(), [](char16_t c) { return c >= 0xD800 && c < 0xE000; });
     };
     const std::string quoted = "'" + file.string() + "'";
-    const std::string utf8_locale =
-        "LC_ALL=C.UTF-8 ";  // mdbtools takes the names as UTF-8 only in such a locale
+    const std::string utf8_locale = "LC_ALL=C.UTF-8 ";  // mdbtools takes names as UTF-8 only there
     const std::string tables = output_of(utf8_locale + "mdb-tables -S -1 " + quoted);
     for (const Table& t : s.tables) {
         if (beyond_bmp(t.name)) continue;
