@@ -172,19 +172,42 @@ std::vector<std::map<std::string, std::string>> records_of(const std::string& li
     return out;
 }
 
-class RoundTripProperty : public ::testing::Test {
-  protected:
-    void SetUp() override { ::setenv("LC_ALL", "C", 1); }
-    void check(unsigned seed);
-    void check_with_mdbtools(const Schema& s, const fs::path& file);
+// Debian's mdbtools, a reader of its own, finds every table and the type of every plain column; it finds no
+// table or column by a name beyond the BMP.
+void check_with_mdbtools(const Schema& s, const fs::path& file) {
+    const auto beyond_bmp = [](const std::u16string& name) {
+        return std::any_of(name.begin(), name.end(), [](char16_t c) { return c >= 0xD800 && c < 0xE000; });
+    };
+    const std::string quoted = "'" + file.string() + "'";
+    const std::string utf8_locale = "LC_ALL=C.UTF-8 ";  // mdbtools takes names as UTF-8 only there
+    const std::string tables = output_of(utf8_locale + "mdb-tables -S -1 " + quoted);
+    for (const Table& t : s.tables) {
+        if (beyond_bmp(t.name)) continue;
+        EXPECT_NE(tables.find(utf8(t.name) + "\n"), std::string::npos) << utf8(t.name) << " in\n" << tables;
+        const std::string schema =
+            output_of(utf8_locale + "mdb-schema -T '" + utf8(t.name) + "' " + quoted + " 2>&1");
+        for (const Column& c : t.columns) {
+            if (c.complex != ComplexKind::none || !c.expression.empty() || beyond_bmp(c.name)) continue;
+            std::string type = c.type == ColumnType::guid && !c.auto_number ? "" : kind_of(c.type).mdb_schema;
+            if (c.type == ColumnType::text) type += " (" + std::to_string(c.size) + ")";
+            if (c.type == ColumnType::decimal)
+                type += " (" + std::to_string(c.precision) + ", " + std::to_string(c.scale) + ")";
+            EXPECT_NE(schema.find("[" + utf8(c.name) + "]\t\t\t" + type), std::string::npos)
+                << type << " in\n"
+                << schema;
+        }
+    }
+    const std::string queries = output_of(utf8_locale + "mdb-queries -L " + quoted);
+    for (const Query& q : s.queries) {
+        if (beyond_bmp(q.name)) continue;
+        EXPECT_NE(queries.find(utf8(q.name) + " "), std::string::npos) << utf8(q.name) << " in\n" << queries;
+    }
+}
 
-    test::TempFolder folder_;
-};
-
-void RoundTripProperty::check(unsigned seed) {
+void check(unsigned seed, const test::TempFolder& folder) {
     std::mt19937 engine(seed);
     const Schema s = Generator([&](std::size_t n) { return engine() % n; }).schema();
-    const fs::path file = folder_.path() / file_name(s.format);
+    const fs::path file = folder.path() / file_name(s.format);
     write_database(s, file);
     qz_cls_odbc_access session;
     session.connect(file.u16string(), u"", u"", u"\n", u"|", u"=", u",", u"&", u":");
@@ -338,39 +361,9 @@ void RoundTripProperty::check(unsigned seed) {
     if (seed % mdbtools_every == 0 && mdbtools_installed()) check_with_mdbtools(s, file);
 }
 
-// Debian's mdbtools, a reader of its own, finds every table and the type of every plain column; it finds no
-// table or column by a name beyond the BMP.
-void RoundTripProperty::check_with_mdbtools(const Schema& s, const fs::path& file) {
-    const auto beyond_bmp = [](const std::u16string& name) {
-        return std::any_of(name.begin(), name.end(), [](char16_t c) { return c >= 0xD800 && c < 0xE000; });
-    };
-    const std::string quoted = "'" + file.string() + "'";
-    const std::string utf8_locale = "LC_ALL=C.UTF-8 ";  // mdbtools takes names as UTF-8 only there
-    const std::string tables = output_of(utf8_locale + "mdb-tables -S -1 " + quoted);
-    for (const Table& t : s.tables) {
-        if (beyond_bmp(t.name)) continue;
-        EXPECT_NE(tables.find(utf8(t.name) + "\n"), std::string::npos) << utf8(t.name) << " in\n" << tables;
-        const std::string schema =
-            output_of(utf8_locale + "mdb-schema -T '" + utf8(t.name) + "' " + quoted + " 2>&1");
-        for (const Column& c : t.columns) {
-            if (c.complex != ComplexKind::none || !c.expression.empty() || beyond_bmp(c.name)) continue;
-            std::string type = c.type == ColumnType::guid && !c.auto_number ? "" : kind_of(c.type).mdb_schema;
-            if (c.type == ColumnType::text) type += " (" + std::to_string(c.size) + ")";
-            if (c.type == ColumnType::decimal)
-                type += " (" + std::to_string(c.precision) + ", " + std::to_string(c.scale) + ")";
-            EXPECT_NE(schema.find("[" + utf8(c.name) + "]\t\t\t" + type), std::string::npos)
-                << type << " in\n"
-                << schema;
-        }
-    }
-    const std::string queries = output_of(utf8_locale + "mdb-queries -L " + quoted);
-    for (const Query& q : s.queries) {
-        if (beyond_bmp(q.name)) continue;
-        EXPECT_NE(queries.find(utf8(q.name) + " "), std::string::npos) << utf8(q.name) << " in\n" << queries;
-    }
-}
-
-TEST_F(RoundTripProperty, RandomSchemasAreListedExactlyAsWritten) {
+TEST(RoundTripProperty, RandomSchemasAreListedExactlyAsWritten) {
+    ::setenv("LC_ALL", "C", 1);
+    const test::TempFolder folder;
     const char* only = std::getenv("QZ_ROUND_TRIP_SEED");
     const char* count = std::getenv("QZ_ROUND_TRIP_SEEDS");
     const unsigned first = only ? static_cast<unsigned>(std::stoul(only)) : 0;
@@ -382,7 +375,7 @@ TEST_F(RoundTripProperty, RandomSchemasAreListedExactlyAsWritten) {
         SCOPED_TRACE("seed " + std::to_string(seed) + "; rerun it alone with QZ_ROUND_TRIP_SEED=" +
                      std::to_string(seed) + " writer_test --gtest_filter=RoundTripProperty.*");
         try {
-            check(seed);
+            check(seed, folder);
         } catch (const Error& e) {
             ADD_FAILURE() << "error " << e.number() << ": " << utf8(e.description());
         } catch (const std::exception& e) {
