@@ -1,6 +1,7 @@
 #pragma once
 // Every listing of the catalog session run on one database file, each call checked to end either in its
-// text or in a numbered error with a description. Shared by the damage tests and the database fuzz targets.
+// text or in a numbered error with a description. Shared by the damage tests, the listing digests and the
+// database fuzz targets.
 
 #include <cstdint>
 #include <filesystem>
