@@ -17,8 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "catalog/session/qz_cls_odbc_access.hpp"
-#include "platform/error.hpp"
+#include "mutation/every_listing.hpp"
 #include "platform/text/code_page.hpp"
 #include "support/fixture_files.hpp"
 
@@ -38,51 +37,20 @@ std::string sha256_hex(const std::string& bytes) {
     return text;
 }
 
-// Runs one listing and adds its argument and its text, or its error's number and description, each ended by
-// a NUL, to the bytes of one kind of listing, so any changed byte changes their digest.
-template <class Call>
-void add_outcome(std::string& outputs, std::u16string_view argument, const Call& call) {
-    std::u16string outcome;
-    try {
-        outcome = call();
-    } catch (const Error& error) {
-        outcome =
-            u"error " + text::utf8_to_utf16(std::to_string(error.number())) + u" " + error.description();
-    }
-    outputs += text::utf16_to_utf8(argument) + '\0' + text::utf16_to_utf8(outcome) + '\0';
-}
-
-// "<fixture> <listing> <digest>" for every listing kind of one fixture; a file that does not open gives one
-// line with its error.
+// "<fixture> <listing> <digest>" for every listing kind of one fixture: the digest of each call's argument
+// and text (or error), each ended by a NUL, so any changed byte changes it. A file that does not open gives
+// one line with its error.
 std::vector<std::string> digest_lines(const std::string& fixture) {
-    qz_cls_odbc_access session;
-    std::map<std::string, std::string> digests;  // listing kind -> its outputs
-    try {
-        session.connect((fixtures_folder() / fixture).u16string(), u"",
-                        text::utf8_to_utf16(fixture_password(fixture)), u"\n", u"|", u"=", u";", u",", u":");
-    } catch (const Error& error) {
-        return {fixture + " connect error " + std::to_string(error.number())};
-    }
-    for (const char16_t* kind : {u"", u"tab", u"sys"}) {
-        add_outcome(digests["get_tables"], kind, [&] { return session.get_tables(kind); });
-    }
-    add_outcome(digests["get_relations"], u"", [&] { return session.get_relations(); });
-    add_outcome(digests["get_querys"], u"", [&] { return session.get_querys(); });
-
-    const auto tables = session.database().TableDefs();
-    for (std::int16_t position = 0; position < tables->Count(); ++position) {
-        const std::u16string name = tables->Item(position)->Name();
-        add_outcome(digests["get_fields"], name, [&] { return session.get_fields(name, u""); });
-        add_outcome(digests["get_indexes"], name, [&] { return session.get_indexes(name); });
-    }
-    const auto queries = session.database().QueryDefs();
-    for (std::int16_t position = 0; position < queries->Count(); ++position) {
-        const std::u16string name = queries->Item(position)->Name();
-        add_outcome(digests["get_fields_query"], name, [&] { return session.get_fields_query(name); });
-    }
+    std::map<std::string, std::string> outputs;  // listing kind -> its outputs
+    const ListingOutcomes outcomes = run_every_listing(
+        fixtures_folder() / fixture, fixture_password(fixture), SIZE_MAX,
+        [&](const std::string& listing, std::u16string_view argument, const std::u16string& outcome) {
+            outputs[listing] += text::utf16_to_utf8(argument) + '\0' + text::utf16_to_utf8(outcome) + '\0';
+        });
+    if (outputs.empty()) return {fixture + " connect error " + std::to_string(outcomes.errors.at(0))};
     std::vector<std::string> lines;
-    for (const auto& [listing, outputs] : digests)
-        lines.push_back(fixture + " " + listing + " " + sha256_hex(outputs));
+    for (const auto& [listing, bytes] : outputs)
+        lines.push_back(fixture + " " + listing + " " + sha256_hex(bytes));
     return lines;
 }
 
@@ -108,6 +76,7 @@ TEST(ListingDigests, EveryListingOfEveryFixtureKeepsItsRecordedBytes) {
         EXPECT_TRUE(before.contains(line))
             << "listing bytes changed (or a new fixture: record anew): " << line;
     }
+    EXPECT_EQ(now.size(), before.size()) << "a fixture or a kind of listing is gone";
 }
 
 }  // namespace

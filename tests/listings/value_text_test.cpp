@@ -10,14 +10,7 @@
 #include "platform/locale/date_text.hpp"
 #include "support/temp_folder.hpp"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define QZ_LEAKS_CHECKED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QZ_LEAKS_CHECKED 1
-#endif
-#endif
-#ifdef QZ_LEAKS_CHECKED
+#ifdef __SANITIZE_ADDRESS__
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -76,7 +69,7 @@ TEST(DateText, EachLocalesFormatIsWrittenAsStrftimeWritesItInItsOwnCharacterSet)
         const std::string command = std::string("localedef -i ") + c.source + " -f " + c.charset + " '" +
                                     (folder / name).string() + "' >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0) GTEST_SKIP() << "localedef cannot build " << name;
-#ifdef QZ_LEAKS_CHECKED
+#ifdef __SANITIZE_ADDRESS__
         // glibc keeps a copy of LOCPATH from every newlocale that searches it: a leak of its own.
         const __lsan::ScopedDisabler glibc_keeps_the_search_path;
 #endif

@@ -10,9 +10,9 @@
 namespace qz::test {
 namespace {
 
-// Runs one call and files its ending under `outcomes`.
+// Runs one call and files its ending under `outcomes`; returns the error's number and text, if it raised one.
 template <class Call>
-void attempt(ListingOutcomes& outcomes, const std::string& call_name, const Call& call) {
+std::u16string attempt(ListingOutcomes& outcomes, const std::string& call_name, const Call& call) {
     try {
         call();
         ++outcomes.texts;
@@ -22,11 +22,13 @@ void attempt(ListingOutcomes& outcomes, const std::string& call_name, const Call
                                       error.what() + "'");
         }
         outcomes.errors.push_back(error.number());
+        return u"error " + text::utf8_to_utf16(std::to_string(error.number())) + u" " + error.description();
     } catch (const std::exception& other) {
         outcomes.faults.push_back(call_name + ": " + typeid(other).name() + " " + other.what());
     } catch (...) {
         outcomes.faults.push_back(call_name + ": an exception of unknown type");
     }
+    return {};
 }
 
 // The names of the first `most` members of `collection` that can be read.
@@ -48,8 +50,14 @@ std::vector<std::u16string> first_names(ListingOutcomes& outcomes, const std::st
 }  // namespace
 
 ListingOutcomes run_every_listing(const std::filesystem::path& file, const std::string& password,
-                                  std::size_t most) {
+                                  std::size_t most, const ListingObserver& observe) {
     ListingOutcomes outcomes;
+    const auto list = [&](const std::string& listing, std::u16string_view argument, const auto& call) {
+        std::u16string text;
+        const std::u16string error =
+            attempt(outcomes, listing + " " + text::utf16_to_utf8(argument), [&] { text = call(); });
+        if (observe) observe(listing, argument, error.empty() ? text : error);
+    };
     qz_cls_odbc_access session;
     bool connected = false;
     attempt(outcomes, "connect", [&] {
@@ -58,24 +66,19 @@ ListingOutcomes run_every_listing(const std::filesystem::path& file, const std::
         connected = true;
     });
     if (!connected) return outcomes;
-    for (const char16_t* kind : {u"", u"tab", u"sys"}) {
-        attempt(outcomes, "get_tables " + text::utf16_to_utf8(kind),
-                [&] { return session.get_tables(kind); });
-    }
+    for (const char16_t* kind : {u"", u"tab", u"sys"})
+        list("get_tables", kind, [&] { return session.get_tables(kind); });
     const auto& database = *session.dbDao;
     for (const auto& table : first_names(
              outcomes, "table", [&] { return database.TableDefs(); }, most)) {
-        const std::string name = text::utf16_to_utf8(table);
-        attempt(outcomes, "get_fields " + name, [&] { return session.get_fields(table, u""); });
-        attempt(outcomes, "get_indexes " + name, [&] { return session.get_indexes(table); });
+        list("get_fields", table, [&] { return session.get_fields(table, u""); });
+        list("get_indexes", table, [&] { return session.get_indexes(table); });
     }
-    attempt(outcomes, "get_relations", [&] { return session.get_relations(); });
-    attempt(outcomes, "get_querys", [&] { return session.get_querys(); });
+    list("get_relations", u"", [&] { return session.get_relations(); });
+    list("get_querys", u"", [&] { return session.get_querys(); });
     for (const auto& query : first_names(
-             outcomes, "query", [&] { return database.QueryDefs(); }, most)) {
-        attempt(outcomes, "get_fields_query " + text::utf16_to_utf8(query),
-                [&] { return session.get_fields_query(query); });
-    }
+             outcomes, "query", [&] { return database.QueryDefs(); }, most))
+        list("get_fields_query", query, [&] { return session.get_fields_query(query); });
     return outcomes;
 }
 

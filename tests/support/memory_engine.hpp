@@ -20,13 +20,10 @@ struct MemoryProperty {
 struct MemoryField {
     std::u16string name{};
     std::int16_t type = 10;
-    std::int32_t size = 0;
-    std::int32_t attributes = 0;
-    std::int32_t collating_order = 1033;
+    std::int32_t size = 0, attributes = 0, collating_order = 1033;
     std::int16_t ordinal_position = 0;
     engine::Variant default_value{};
-    bool required = false;
-    bool allow_zero_length = false;
+    bool required = false, allow_zero_length = false;
     std::u16string foreign_name{};
     std::vector<MemoryProperty> properties{};
     bool damaged = false;  // reading its type raises error 3049
@@ -68,8 +65,7 @@ struct MemoryDatabase {
 
 struct OpenCall {  // one call of OpenDatabase, as the engine received it
     std::u16string name{};
-    bool exclusive;
-    bool read_only;
+    bool exclusive, read_only;
     std::u16string connect{};
 };
 
