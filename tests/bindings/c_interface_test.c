@@ -41,8 +41,8 @@ int main(void) {
     CHECK(qz_odbc_access_UTF16toUTF8(session, "a\0b", 3, &text, &length, NULL) == 0 && length == 3 &&
           memcmp(text, "a\0b", 3) == 0);
     qz_free(text);
-    CHECK(qz_odbc_access_set_strSep6(session, NULL, NULL) ==
-          0); /* NULL is the omitted argument: empty text */
+    /* NULL is the omitted argument: empty text */
+    CHECK(qz_odbc_access_set_strSep6(session, NULL, NULL) == 0);
     CHECK(HOLDS(qz_odbc_access_get_strSep6(session, &text, NULL), ""));
     char* too_long = malloc(32767);
     memset(too_long, 'x', 32767);

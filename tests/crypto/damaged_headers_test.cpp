@@ -10,12 +10,13 @@
 #include <string>
 
 #include "crypto/protected_files.hpp"
+#include "platform/reader/pages/header_page.hpp"
+#include "platform/reader/protection/page_decoder.hpp"
 #include "reader/reader_test_files.hpp"
 
 namespace qz::crypto {
 namespace {
 
-using test::open_error;
 using test::Page;
 using test::put16;
 using test::put32;
@@ -25,6 +26,13 @@ constexpr std::size_t info_length_offset = 0x299, info_offset = 0x29B;
 
 std::uint16_t info_length(const Page& page) {
     return static_cast<std::uint16_t>(page[info_length_offset] | (page[info_length_offset + 1] << 8));
+}
+
+// The number of the error opening the protection of `header` raises, or 0 when it opens.
+int open_error(const Page& header, std::u16string_view password) {
+    const std::u16string path = u"/db/file.accdb";
+    return test::error_number_of(
+        [&] { open_protection(jet::read_header_page(header, path).protection, password, path); });
 }
 
 const std::u16string password = u"Geheim";

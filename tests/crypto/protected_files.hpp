@@ -1,13 +1,10 @@
 #pragma once
-// Protected databases as the writer makes them, and their page 0 opened as the page reader opens it.
+// Protected databases as the writer makes them, and their page 0 without its header mask.
 
 #include <string>
 #include <vector>
 
-#include "platform/error.hpp"
-#include "platform/reader/pages/header_page.hpp"
 #include "platform/reader/protection/header_mask.hpp"
-#include "platform/reader/protection/page_decoder.hpp"
 #include "writer/access_writer.hpp"
 
 namespace qz::test {
@@ -30,16 +27,6 @@ inline Page header_page(const writer::Schema& schema) {
     Page page(file.begin(), file.begin() + (jet3 ? 2048 : 4096));
     crypto::remove_header_mask(page, jet3);
     return page;
-}
-
-// The number of the error opening the protection of `header` raises, or 0 when it opens.
-inline int open_error(const Page& header, std::u16string_view password, const std::u16string& path = u"/db/file.accdb") {
-    try {
-        crypto::open_protection(jet::read_header_page(header, path).protection, password, path);
-        return 0;
-    } catch (const Error& error) {
-        return error.number();
-    }
 }
 
 }  // namespace qz::test

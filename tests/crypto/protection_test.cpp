@@ -8,6 +8,7 @@
 
 #include "catalog/session/qz_cls_odbc_access.hpp"
 #include "crypto/protected_files.hpp"
+#include "platform/error.hpp"
 #include "platform/shared_library.hpp"
 #include "support/fixture_files.hpp"
 #include "support/written_database.hpp"

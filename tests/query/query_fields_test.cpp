@@ -15,12 +15,9 @@
 namespace qz::query {
 namespace {
 
+using test::field;
 using test::MemoryCatalog;
 using test::Rows;
-
-FieldDescription field(std::u16string name, std::int16_t type = 10, std::int32_t size = 50, std::int32_t attributes = 2) {
-    return test::table_field(std::move(name), type, size, attributes);
-}
 
 std::u16string numbered(const char16_t* prefix, int number) { return prefix + ascii(std::to_string(number)); }
 

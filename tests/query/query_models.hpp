@@ -11,15 +11,15 @@
 
 namespace qz::query::test {
 
-inline constexpr std::int32_t general_sort = 1033;
-
-inline FieldDescription table_field(std::u16string name, std::int16_t type, std::int32_t size, std::int32_t attributes) {
+// A table's field; by default a Text of 50 (type 10, attributes 2), in the general sort order.
+inline FieldDescription field(std::u16string name, std::int16_t type = 10, std::int32_t size = 50,
+                              std::int32_t attributes = 2) {
     FieldDescription field;
     field.name = std::move(name);
     field.type = type;
     field.size = size;
     field.attributes = attributes;
-    field.collating_order = general_sort;
+    field.collating_order = 1033;
     return field;
 }
 

@@ -15,17 +15,6 @@ namespace {
 
 using test::Bytes;
 
-ColumnDescriptor column(std::uint8_t type, std::uint16_t number, std::uint16_t variable_index,
-                        std::uint8_t flags, std::uint16_t length = 0) {
-    ColumnDescriptor c;
-    c.type = type;
-    c.number = number;
-    c.variable_index = variable_index;
-    c.flags = flags;
-    c.length = length;
-    return c;
-}
-
 RowBytes row_of(const Bytes& bytes) { return RowBytes{nullptr, std::span<const std::uint8_t>(bytes)}; }
 
 TEST(RecordLayout, Jet3JumpTableMovesOffsetsPast255) {
@@ -47,8 +36,9 @@ TEST(RecordLayout, Jet3JumpTableMovesOffsetsPast255) {
     table.variable_column_count = 2;
     std::uint64_t no_long_values = 0;
     const Record record(pages, table, row_of(row), no_long_values);
-    EXPECT_EQ(record.text(column(0x0A, 0, 0, 0x02)), std::u16string(200, u'a'));
-    EXPECT_EQ(record.text(column(0x0A, 1, 1, 0x02)), std::u16string(100, u'b'));
+    EXPECT_EQ(record.text({.name = u"a", .type = 0x0A, .flags = 0x02}), std::u16string(200, u'a'));
+    EXPECT_EQ(record.text({.name = u"b", .type = 0x0A, .number = 1, .variable_index = 1, .flags = 0x02}),
+              std::u16string(100, u'b'));
 }
 
 TEST(RecordLayout, Jet4FixedVariableBooleanAndColumnsNewerThanTheRow) {
@@ -64,12 +54,14 @@ TEST(RecordLayout, Jet4FixedVariableBooleanAndColumnsNewerThanTheRow) {
     table.variable_column_count = 1;
     std::uint64_t no_long_values = 0;
     const Record record(pages, table, row_of(row), no_long_values);
-    EXPECT_EQ(record.integer(column(0x04, 0, 0, 0x03, 4)), 42);
-    EXPECT_EQ(record.text(column(0x0A, 1, 0, 0x02)), u"abc");
-    EXPECT_TRUE(record.boolean(column(0x01, 2, 0, 0x03))) << "a Boolean is its null-mask bit";
-    EXPECT_FALSE(record.bytes(column(0x04, 9, 0, 0x03, 4)))
+    EXPECT_EQ(record.integer({.name = u"long", .type = 0x04, .flags = 0x03, .length = 4}), 42);
+    EXPECT_EQ(record.text({.name = u"text", .type = 0x0A, .number = 1, .flags = 0x02}), u"abc");
+    EXPECT_TRUE(record.boolean({.name = u"yes_no", .type = 0x01, .number = 2, .flags = 0x03}))
+        << "a Boolean is its null-mask bit";
+    EXPECT_FALSE(record.bytes({.name = u"newer", .type = 0x04, .number = 9, .flags = 0x03, .length = 4}))
         << "a column added after the row was written is null";
-    EXPECT_FALSE(record.bytes(column(0x0A, 2, 3, 0x02)))
+    EXPECT_FALSE(
+        record.bytes({.name = u"unstored", .type = 0x0A, .number = 2, .variable_index = 3, .flags = 0x02}))
         << "a variable column the row does not store is null";
 
     Bytes overlapping = row;
@@ -91,9 +83,9 @@ TEST(UsageMap, InlineAndReferenceMapsNameTheirPagesAndAPagePastTheEndIsDamage) {
     map_page_past_the_end[9] = 0x01;  // page 40
     const Bytes empty_page(4096, 0);
     test::TemporaryDatabase file({test::header_page(1), empty_page, empty_page,
-                     test::jet4_data_page(0, {inline_map, past_the_end, reference_map, map_page_twice,
-                                              reference_past_the_end}),
-                     empty_page, empty_page, map_page, map_page_past_the_end});
+                                  test::jet4_data_page(0, {inline_map, past_the_end, reference_map,
+                                                           map_page_twice, reference_past_the_end}),
+                                  empty_page, empty_page, map_page, map_page_past_the_end});
     const PageFile pages(file.path(), u"");
     EXPECT_EQ(usage_map_pages(pages, {3, 0}), (std::vector<std::uint32_t>{2, 4}));
     EXPECT_EQ(usage_map_pages(pages, {3, 2}), (std::vector<std::uint32_t>{3, 4}));

@@ -69,27 +69,26 @@ TEST_F(Regedit, ReadsSystemUserAndDriverEntriesByTheirKeyPaths) {
 // so only a value it really cut reads as missing.
 TEST_F(Regedit, OnlyAValueLibodbcinstCutOrAnEmptyOneGivesEmptyText) {
     struct Case {
-        const char* line_start;  // key, "=" and the blanks around it
-        const char* key;
+        std::string line_start;  // key, "=" and the blanks around it
         std::size_t length;
         bool whole;
     };
     const Case cases[] = {
-        {"V=", "V", 900, true},      {"V=", "V", 985, true},     {"V=", "V", 997, true},
-        {"V = ", "V", 995, true},    {"DBQ=", "DBQ", 995, true}, {"V=", "V", 998, false},
-        {"DBQ=", "DBQ", 996, false}, {"V=", "V", 1023, false},   {"V=", "V", 1024, false},
-        {"V=", "V", 0, false},
+        {"V=", 900, true},   {"V=", 985, true},  {"V=", 997, true},    {"V = ", 995, true},
+        {"DBQ=", 995, true}, {"V=", 998, false}, {"DBQ=", 996, false}, {"V=", 1023, false},
+        {"V=", 1024, false}, {"V=", 0, false},
     };
     int entry = 0;
     for (const Case& c : cases) {
         // libodbcinst keeps what it read for a while under the entry's name: one entry per case.
         const std::string name = "reg_size_" + std::to_string(entry++);
-        const std::string value(c.length, 'v');
-        folder_.write("odbc.ini", "[" + name + "]\n" + c.line_start + value + "\nNext=1\n");
+        const std::string key = c.line_start.substr(0, c.line_start.find_first_of(" ="));
+        folder_.write("odbc.ini",
+                      "[" + name + "]\n" + c.line_start + std::string(c.length, 'v') + "\nNext=1\n");
         EXPECT_EQ(
             regedit_.GetRegValue(T_KeyClasses::HKEY_LOCAL_MACHINE,
                                  u"SOFTWARE\\ODBC\\ODBC.INI\\" + std::u16string(name.begin(), name.end()),
-                                 std::u16string(c.key, c.key + std::char_traits<char>::length(c.key))),
+                                 std::u16string(key.begin(), key.end())),
             c.whole ? std::u16string(c.length, u'v') : u"")
             << c.line_start << c.length;
     }

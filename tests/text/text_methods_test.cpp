@@ -143,7 +143,8 @@ TEST(UTF8Encoders, WriteOneCharacterPerUTF8Byte) {
     for (const Case& c : unit_by_unit) EXPECT_EQ(Encode_UTF8(c.text), c.encoded) << c.fault;
 }
 
-TEST(UTF8Encoders, OnlyEncodeUTF8HasAUnitLimit) {
+// Sizes beyond a signed 32-bit byte count cannot be tested with real texts of 1 GiB; the limit they meet is.
+TEST(Overflow, OnlyEncodeUTF8HasAUnitLimitAndBufferSizesStayWithinInt32) {
     EXPECT_EQ(UTF8_Encode(std::u16string(40000, u'a')).size(), 40000u);
     EXPECT_EQ(Encode_UTF8(std::u16string(32766, u'\x8000')).size(), 3 * 32766u);
     // 65536 and 65537 units would pass a length kept in 16 bits as 0 and 1.
@@ -151,10 +152,6 @@ TEST(UTF8Encoders, OnlyEncodeUTF8HasAUnitLimit) {
         expect_overflow([&] { Encode_UTF8(std::u16string(length, u'a')); },
                         std::to_string(length) + " units");
     }
-}
-
-// Sizes beyond a signed 32-bit byte count cannot be tested with real texts of 1 GiB; the limit they meet is.
-TEST(UTF8ByteStrings, BufferSizeBeyondInt32IsOverflow) {
     EXPECT_NO_THROW(require_int32_byte_count(536870911, utf8_buffer_bytes_per_unit));
     EXPECT_NO_THROW(require_int32_byte_count(1073741823, utf16_buffer_bytes_per_byte));
     expect_overflow([] { require_int32_byte_count(536870912, utf8_buffer_bytes_per_unit); }, "2^29 units");
