@@ -1,8 +1,5 @@
 #include "platform/text/utf16le.hpp"
 
-#include <bit>
-#include <cstring>
-
 namespace qz::text {
 
 std::u16string utf16le_to_utf16(std::span<const std::uint8_t> bytes) {
@@ -19,11 +16,6 @@ std::u16string utf16le_to_utf16(std::string_view bytes) {
 
 std::string utf16_to_utf16le(std::u16string_view text) {
     std::string bytes(text.size() * 2, '\0');
-    // On a little-endian machine the code units already are UTF-16LE: the result files' text is copied whole.
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(bytes.data(), text.data(), bytes.size());
-        return bytes;
-    }
     for (std::size_t i = 0; i < text.size(); ++i) {
         bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
         bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
