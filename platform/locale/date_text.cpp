@@ -8,6 +8,7 @@
 #include <cmath>
 #include <ctime>
 #include <string_view>
+#include <utility>
 
 #include "platform/errors.hpp"
 #include "platform/text/code_page.hpp"
@@ -108,6 +109,18 @@ std::size_t DateText::most_units(const std::vector<Piece>& pieces) const {
 }
 
 std::vector<DateText::Piece> DateText::compile(std::string_view format, bool nested) const {
+    // The conversions written here, digit by digit, instead of by strftime.
+    static constexpr std::array<std::pair<char, Piece::Kind>, 9> own_conversions{{
+        {'d', Piece::Kind::day},
+        {'e', Piece::Kind::day_blank_padded},
+        {'m', Piece::Kind::month},
+        {'Y', Piece::Kind::year},
+        {'H', Piece::Kind::hour},
+        {'I', Piece::Kind::hour12},
+        {'M', Piece::Kind::minute},
+        {'S', Piece::Kind::second},
+        {'p', Piece::Kind::am_pm},
+    }};
     std::vector<Piece> pieces;
     std::string plain;
     const auto end_plain = [&] {
@@ -141,34 +154,14 @@ std::vector<DateText::Piece> DateText::compile(std::string_view format, bool nes
             pieces.push_back({Piece::Kind::strftime, {}, std::string(conversion)});
             continue;
         }
-        switch (conversion[1]) {
-            case 'd':
-                add(Piece::Kind::day);
-                break;
-            case 'e':
-                add(Piece::Kind::day_blank_padded);
-                break;
-            case 'm':
-                add(Piece::Kind::month);
-                break;
-            case 'Y':
-                add(Piece::Kind::year);
-                break;
-            case 'H':
-                add(Piece::Kind::hour);
-                break;
-            case 'I':
-                add(Piece::Kind::hour12);
-                break;
-            case 'M':
-                add(Piece::Kind::minute);
-                break;
-            case 'S':
-                add(Piece::Kind::second);
-                break;
-            case 'p':
-                add(Piece::Kind::am_pm);
-                break;
+        const char letter = conversion[1];
+        const auto own = std::find_if(own_conversions.begin(), own_conversions.end(),
+                                      [letter](const auto& pair) { return pair.first == letter; });
+        if (own != own_conversions.end()) {
+            add(own->second);
+            continue;
+        }
+        switch (letter) {
             case '%':
                 plain += '%';
                 break;
@@ -186,7 +179,7 @@ std::vector<DateText::Piece> DateText::compile(std::string_view format, bool nes
                 break;
             default:
                 // %r is the locale's 12-hour format, or glibc's own when the locale has none.
-                if (conversion[1] == 'r' && !nested) {
+                if (letter == 'r' && !nested) {
                     const std::string_view twelve_hour = ::nl_langinfo_l(T_FMT_AMPM, locale_.get());
                     add_all(twelve_hour.empty() ? "%I:%M:%S %p" : twelve_hour);
                 } else {
