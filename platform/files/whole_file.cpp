@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/error.hpp"
@@ -18,6 +19,8 @@ namespace {
 
 constexpr int max_link_hops = 40;  // the system's own limit on links followed in one path
 constexpr int max_name_attempts = 100;
+// Parts are gathered up to this size before the first write: a small file never starts a draft early.
+constexpr std::size_t gathered_bytes = 64 * 1024;
 
 // The runtime's file errors, chosen by the system's reason. ENXIO (a FIFO without a reader) and the rest
 // are access errors.
@@ -74,6 +77,21 @@ std::filesystem::path follow_links(std::filesystem::path path) {
         path = target.is_absolute() ? target : path.parent_path() / target;
     }
     throw file_error(ELOOP);
+}
+
+// The file a write through a path reaches, with its status when it exists.
+struct Target {
+    std::filesystem::path path;
+    std::optional<struct stat> status;
+    // Only a regular file, or one not there yet, is replaced by a draft; anything else (a device, a FIFO) is
+    // written to directly.
+    bool replaceable() const { return !status || S_ISREG(status->st_mode); }
+};
+Target target_of(const std::filesystem::path& path) {
+    Target target{follow_links(path), std::nullopt};
+    struct stat status {};
+    if (::stat(target.path.c_str(), &status) == 0) target.status = status;
+    return target;
 }
 
 // A device or a FIFO: opened without waiting, so a FIFO nobody reads fails at once (ENXIO), then written
@@ -165,25 +183,13 @@ void replace_whole(const std::filesystem::path& path, std::string_view bytes, co
 }  // namespace
 
 void write_whole_file(const std::filesystem::path& path, std::string_view bytes) {
-    const std::filesystem::path target = follow_links(path);
-    struct stat status {};
-    const bool exists = ::stat(target.c_str(), &status) == 0;
-    if (exists && !S_ISREG(status.st_mode)) {
-        write_directly(target, bytes);
+    const Target target = target_of(path);
+    if (target.replaceable()) {
+        replace_whole(target.path, bytes, target.status ? &*target.status : nullptr);
     } else {
-        replace_whole(target, bytes, exists ? &status : nullptr);
+        write_directly(target.path, bytes);
     }
 }
-
-}  // namespace qz::files
-
-namespace qz::files {
-namespace {
-
-// Parts are gathered up to this size before the first write: a small file never starts a draft early.
-constexpr std::size_t gathered_bytes = 64 * 1024;
-
-}  // namespace
 
 WholeFileWriter::~WholeFileWriter() {
     if (descriptor_ >= 0) {
@@ -211,20 +217,20 @@ void WholeFileWriter::write(std::string_view bytes) {
 void WholeFileWriter::start_draft() {
     // Whatever stands in the way is met again, and raised, by write_whole_file at the end.
     kept_in_memory_ = true;
+    Target target;
     try {
-        target_ = follow_links(path_);
+        target = target_of(path_);
     } catch (const Error&) {
         return;
     }
-    struct stat status {};
-    const bool exists = ::stat(target_.c_str(), &status) == 0;
-    if (exists && !S_ISREG(status.st_mode)) return;
-    const Draft draft = open_draft(target_);
+    if (!target.replaceable()) return;
+    const Draft draft = open_draft(target.path);
     if (draft.descriptor < 0) return;
     kept_in_memory_ = false;
     descriptor_ = draft.descriptor;
     draft_ = draft.path;
-    if (exists) replaced_ = status;
+    target_ = target.path;
+    replaced_ = target.status;
 }
 
 void WholeFileWriter::finish() {
