@@ -1,6 +1,7 @@
 // Every kind of protection on files the writer makes: with the right password the reader lists exactly what
 // the same file lists unprotected; without it, or with a wrong one, it refuses as the engine does. The real
-// protected fixtures, when at hand, are refused and opened the same way.
+// protected fixtures, when at hand, are refused and opened the same way. Damaged protection headers are
+// regression inputs (tests/fuzz_regressions/inputs/fuzz_database).
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,10 @@
 #include "catalog/session/qz_cls_odbc_access.hpp"
 #include "crypto/protected_files.hpp"
 #include "platform/error.hpp"
+#include "platform/reader/pages/header_page.hpp"
+#include "platform/reader/protection/page_decoder.hpp"
 #include "platform/shared_library.hpp"
+#include "reader/reader_test_files.hpp"
 #include "support/fixture_files.hpp"
 #include "support/written_database.hpp"
 #include "text/utf8_methods.hpp"
@@ -35,7 +39,8 @@ const Protection protections[] = {
     {"jet4_password", Format::jet4, u"s3cr\u00E9t"},
     {"jet4_password_encoded", Format::jet4, u"Secret20CharsLong!", 0x01020304u},
     {"ace12_cryptoapi_rc4_40_bits", Format::ace12, u"Test123", 0, AceEncryption::cryptoapi_rc4},
-    {"ace14_cryptoapi_rc4_128_bits", Format::ace14, u"Ol\u00E1 Mundo", 0x0BADCAFEu, AceEncryption::cryptoapi_rc4},
+    {"ace14_cryptoapi_rc4_128_bits", Format::ace14, u"Ol\u00E1 Mundo", 0x0BADCAFEu,
+     AceEncryption::cryptoapi_rc4},
     {"ace12_agile", Format::ace12, u"1234"},
     {"ace14_agile", Format::ace14, u"\u5BC6\u7801 pass", 0x7E570001u},
 };
@@ -76,15 +81,15 @@ TEST_P(WrittenProtection, OpensWithItsPasswordAndRefusesAnyOther) {
                                         p.password.substr(0, p.password.size() - 1), p.password + u" "}) {
         if (wrong == p.password) continue;
         // A file that is only encoded has no password to get wrong.
-        EXPECT_EQ(listing(file.path(), wrong), p.password.empty() ? expected : refused) << "wrong password of " << wrong.size() << " units";
+        EXPECT_EQ(listing(file.path(), wrong), p.password.empty() ? expected : refused)
+            << "wrong password of " << wrong.size() << " units";
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Writer, WrittenProtection, testing::ValuesIn(protections),
                          [](const auto& test) { return std::string(test.param.name); });
 
-// The real protected files, each with the password of its facts: opened with it, refused without or with a
-// wrong one, exactly as the written ones.
+// The real protected files, each with the password of its facts, as the written ones.
 TEST(ProtectedFixtures, OpenWithTheirPasswordsAndRefuseAnyOther) {
     QZ_REQUIRE_FIXTURES();
     int protected_files = 0;
@@ -101,8 +106,34 @@ TEST(ProtectedFixtures, OpenWithTheirPasswordsAndRefuseAnyOther) {
     EXPECT_GT(protected_files, 0) << "no fixture names a password in its facts";
 }
 
-// The decoders' primitives come from libcrypto, opened on first use: a missing library or function is a
-// numbered error naming it.
+// The number of the error opening the protection of page 0 `header` raises, or 0 when it opens.
+int open_error(const test::Page& header, std::u16string_view password) {
+    const std::u16string path = u"/db/file.accdb";
+    return test::error_number_of(
+        [&] { open_protection(jet::read_header_page(header, path).protection, password, path); });
+}
+
+TEST(DamagedEncryptionInfo, EveryTruncationGives3343WithoutRunningTheSpinCount) {
+    constexpr std::size_t info_length = 0x299;
+    for (const AceEncryption scheme : {AceEncryption::cryptoapi_rc4, AceEncryption::agile}) {
+        const test::Page original =
+            test::header_page(test::protected_schema(Format::ace14, u"pw", 0, scheme));
+        for (std::uint16_t shorter = 0; shorter < (original[info_length] | original[info_length + 1] << 8);
+             ++shorter) {
+            test::Page header = original;
+            test::put16(header, info_length, shorter);
+            EXPECT_EQ(open_error(header, u"pw"), 3343) << "length " << shorter;
+        }
+    }
+}
+
+TEST(Jet4Password, OnlyTwentyUnitsCount) {
+    const test::Page header =
+        test::header_page(test::protected_schema(Format::jet4, u"Zwanzig-Zeichen-Wort"));
+    EXPECT_EQ(open_error(header, u"Zwanzig-Zeichen-Wort und mehr"), 0);
+}
+
+// libcrypto is opened on first use: a missing library or function is a numbered error naming it.
 TEST(SharedLibrary, AMissingLibraryOrFunctionIsANumberedErrorNamingIt) {
     using Lookup = void (*)();
     const auto error_of = [](const char* soname, const char* function) {
@@ -112,9 +143,10 @@ TEST(SharedLibrary, AMissingLibraryOrFunctionIsANumberedErrorNamingIt) {
             return listing_error(error.number(), error.description());
         }
     };
-    EXPECT_EQ(error_of("libqz-absent.so.0", "EVP_md5"), u"error 48 Error in loading DLL 'libqz-absent.so.0'.");
-    EXPECT_EQ(error_of("libcrypto.so.3", "qz_absent"), u"error 453 Can't find DLL entry point qz_absent in libcrypto.so.3.");
-    EXPECT_EQ(error_of("libcrypto.so.3", "EVP_md5"), u"error 0 ");
+    EXPECT_EQ(error_of("libqz-absent.so.0", "EVP_md5"),
+              u"error 48 Error in loading DLL 'libqz-absent.so.0'.");
+    EXPECT_EQ(error_of("libcrypto.so.3", "qz_absent"),
+              u"error 453 Can't find DLL entry point qz_absent in libcrypto.so.3.");
 }
 
 }  // namespace
