@@ -46,8 +46,8 @@ inline Bytes header_page(std::uint8_t version) {
 }
 
 // A Jet 4 data page owned by the table whose definition starts on `owner`, holding `rows` (row 0 last in
-// the page, as files store them); `flags` are or-ed into each row's offset entry.
-inline Bytes jet4_data_page(std::uint32_t owner, const std::vector<Bytes>& rows, std::uint16_t flags = 0) {
+// the page, as files store them).
+inline Bytes jet4_data_page(std::uint32_t owner, const std::vector<Bytes>& rows) {
     Bytes page(4096, 0);
     page[0] = page[1] = 0x01;
     put32(page, 4, owner);
@@ -56,7 +56,7 @@ inline Bytes jet4_data_page(std::uint32_t owner, const std::vector<Bytes>& rows,
     for (std::size_t i = 0; i < rows.size(); ++i) {
         end -= rows[i].size();
         std::copy(rows[i].begin(), rows[i].end(), page.begin() + static_cast<std::ptrdiff_t>(end));
-        put16(page, 0x0E + 2 * i, static_cast<std::uint32_t>(end) | flags);
+        put16(page, 0x0E + 2 * i, static_cast<std::uint32_t>(end));
     }
     return page;
 }
