@@ -8,21 +8,43 @@
 #include <string>
 
 #include "catalog/session/qz_cls_odbc_access.hpp"
-#include "crypto/protected_files.hpp"
 #include "platform/error.hpp"
 #include "platform/reader/pages/header_page.hpp"
+#include "platform/reader/protection/header_mask.hpp"
 #include "platform/reader/protection/page_decoder.hpp"
 #include "platform/shared_library.hpp"
 #include "reader/reader_test_files.hpp"
 #include "support/fixture_files.hpp"
 #include "support/written_database.hpp"
 #include "text/utf8_methods.hpp"
+#include "writer/access_writer.hpp"
 
 namespace qz::crypto {
 namespace {
 
 using writer::AceEncryption;
 using writer::Format;
+
+writer::Schema protected_schema(Format format, std::u16string password, std::uint32_t encoding_key = 0,
+                                AceEncryption scheme = AceEncryption::agile) {
+    writer::Table orders{u"Orders",
+                         {writer::column(u"Number", writer::ColumnType::long_integer),
+                          writer::column(u"Customer", writer::ColumnType::text, 40)}};
+    orders.rows = {{std::int64_t{1}, std::u16string(u"Ana")}};
+    return {.format = format,
+            .password = std::move(password),
+            .encoding_key = encoding_key,
+            .ace_encryption = scheme,
+            .tables = {orders}};
+}
+
+// Page 0 of a Jet 4 or ACE file, its fixed header mask removed.
+test::Bytes page_zero(const writer::Schema& schema) {
+    const std::vector<std::uint8_t> file = writer::build_database(schema);
+    test::Bytes page(file.begin(), file.begin() + 4096);
+    remove_header_mask(page, false);
+    return page;
+}
 
 struct Protection {
     const char* name;
@@ -67,8 +89,8 @@ class WrittenProtection : public testing::TestWithParam<Protection> {};
 
 TEST_P(WrittenProtection, OpensWithItsPasswordAndRefusesAnyOther) {
     const Protection& p = GetParam();
-    const test::WrittenDatabase plain(test::protected_schema(p.format, u""), "plain");
-    const test::WrittenDatabase file(test::protected_schema(p.format, p.password, p.encoding_key, p.scheme));
+    const test::WrittenDatabase plain(protected_schema(p.format, u""), "plain");
+    const test::WrittenDatabase file(protected_schema(p.format, p.password, p.encoding_key, p.scheme));
     const std::u16string expected = listing(plain.path(), u"");
     ASSERT_NE(expected.find(u"name=Orders"), std::u16string::npos) << "the unprotected twin lists nothing";
     EXPECT_EQ(listing(file.path(), p.password), expected);
@@ -107,7 +129,7 @@ TEST(ProtectedFixtures, OpenWithTheirPasswordsAndRefuseAnyOther) {
 }
 
 // The number of the error opening the protection of page 0 `header` raises, or 0 when it opens.
-int open_error(const test::Page& header, std::u16string_view password) {
+int open_error(const test::Bytes& header, std::u16string_view password) {
     const std::u16string path = u"/db/file.accdb";
     return test::error_number_of(
         [&] { open_protection(jet::read_header_page(header, path).protection, password, path); });
@@ -116,11 +138,10 @@ int open_error(const test::Page& header, std::u16string_view password) {
 TEST(DamagedEncryptionInfo, EveryTruncationGives3343WithoutRunningTheSpinCount) {
     constexpr std::size_t info_length = 0x299;
     for (const AceEncryption scheme : {AceEncryption::cryptoapi_rc4, AceEncryption::agile}) {
-        const test::Page original =
-            test::header_page(test::protected_schema(Format::ace14, u"pw", 0, scheme));
+        const test::Bytes original = page_zero(protected_schema(Format::ace14, u"pw", 0, scheme));
         for (std::uint16_t shorter = 0; shorter < (original[info_length] | original[info_length + 1] << 8);
              ++shorter) {
-            test::Page header = original;
+            test::Bytes header = original;
             test::put16(header, info_length, shorter);
             EXPECT_EQ(open_error(header, u"pw"), 3343) << "length " << shorter;
         }
@@ -128,8 +149,7 @@ TEST(DamagedEncryptionInfo, EveryTruncationGives3343WithoutRunningTheSpinCount) 
 }
 
 TEST(Jet4Password, OnlyTwentyUnitsCount) {
-    const test::Page header =
-        test::header_page(test::protected_schema(Format::jet4, u"Zwanzig-Zeichen-Wort"));
+    const test::Bytes header = page_zero(protected_schema(Format::jet4, u"Zwanzig-Zeichen-Wort"));
     EXPECT_EQ(open_error(header, u"Zwanzig-Zeichen-Wort und mehr"), 0);
 }
 
