@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "platform/error.hpp"
 #include "platform/reader/pages/damage.hpp"
@@ -25,16 +26,12 @@ constexpr Layout jet4_layout{false, 4096, 0x0C, 0x10, 0x14, 0x18, 0x1B, 0x1E0};
 constexpr std::uint32_t table_page = 2;
 void PrintTo(const Layout& l, std::ostream* out) { *out << (l.jet3 ? "Jet 3 layout" : "Jet 4 layout"); }
 
-void append_be32(Bytes& bytes, std::uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-Bytes leaf_entry(Bytes key, std::uint32_t page, std::uint8_t row) {
-    append_be32(key, (page << 8) | row);
-    return key;
-}
-Bytes intermediate_entry(Bytes key, std::uint32_t page, std::uint8_t row, std::uint32_t child) {
-    append_be32(key, (page << 8) | row);
-    append_be32(key, child);
+// An entry as stored: the key, then big-endian the row pointer and, on intermediate pages, the child page.
+Bytes entry(Bytes key, std::uint32_t page, std::uint8_t row, std::optional<std::uint32_t> child = {}) {
+    std::vector<std::uint32_t> words{(page << 8) | row};
+    if (child) words.push_back(*child);
+    for (const std::uint32_t v : words)
+        for (int shift = 24; shift >= 0; shift -= 8) key.push_back(static_cast<std::uint8_t>(v >> shift));
     return key;
 }
 
@@ -85,14 +82,12 @@ struct MemoryPages {
 // writes a grown index. Leaf 11 shares a 2-byte prefix between its entries.
 MemoryPages two_level_tree(const Layout& l) {
     MemoryPages tree;
-    tree.pages[10] =
-        index_page(l, {.type = 0x03, .tail = 12, .stored = {intermediate_entry({7, 7, 3}, 40, 3, 11)}});
-    tree.pages[11] = index_page(
-        l, {.next = 12,
-            .prefix = 2,
-            .stored = {leaf_entry({7, 7, 1}, 40, 1), Bytes{2, 0, 0, 40, 2}, Bytes{3, 0, 0, 40, 3}}});
-    tree.pages[12] =
-        index_page(l, {.previous = 11, .stored = {leaf_entry({8, 1}, 41, 0), leaf_entry({9}, 41, 1)}});
+    tree.pages[10] = index_page(l, {.type = 0x03, .tail = 12, .stored = {entry({7, 7, 3}, 40, 3, 11)}});
+    tree.pages[11] =
+        index_page(l, {.next = 12,
+                       .prefix = 2,
+                       .stored = {entry({7, 7, 1}, 40, 1), Bytes{2, 0, 0, 40, 2}, Bytes{3, 0, 0, 40, 3}}});
+    tree.pages[12] = index_page(l, {.previous = 11, .stored = {entry({8, 1}, 41, 0), entry({9}, 41, 1)}});
     return tree;
 }
 
@@ -112,7 +107,7 @@ TEST_P(IndexLeafWalkLayouts, PrefixCoveringPartOfTheRowPointerIsRebuiltFromTheFi
     // the second entry is only its last two pointer bytes.
     MemoryPages pages;
     pages.pages[5] =
-        index_page(GetParam(), {.prefix = 4, .stored = {leaf_entry({1, 2}, 0x0102, 7), Bytes{0x03, 9}}});
+        index_page(GetParam(), {.prefix = 4, .stored = {entry({1, 2}, 0x0102, 7), Bytes{0x03, 9}}});
     pages.pages[6] = index_page(GetParam(), {});
     const std::vector<RowAddress> expected{{0x0102, 7}, {0x0103, 9}};
     EXPECT_EQ(walk(pages, 5, GetParam()), expected);
@@ -132,9 +127,8 @@ TEST_P(IndexLeafWalkLayouts, DamagedTreesRaise3049) {
         {"descent deeper than any real tree to a healthy leaf",
          [&](MemoryPages& t) {
              for (std::uint32_t p = 10; p < 100; ++p)
-                 t.pages[p] =
-                     index_page(l, {.type = 0x03, .stored = {intermediate_entry({1}, 40, 1, p + 1)}});
-             t.pages[100] = index_page(l, {.stored = {leaf_entry({1}, 40, 1)}});
+                 t.pages[p] = index_page(l, {.type = 0x03, .stored = {entry({1}, 40, 1, p + 1)}});
+             t.pages[100] = index_page(l, {.stored = {entry({1}, 40, 1)}});
          }},
     };
     for (const auto& [fault, damage] : damages) {

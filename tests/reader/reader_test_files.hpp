@@ -62,19 +62,15 @@ inline Bytes jet4_data_page(std::uint32_t owner, const std::vector<Bytes>& rows)
 }
 
 // A file made of `pages` in a folder of its own, removed with it.
-class TemporaryDatabase {
-  public:
+struct TemporaryDatabase {
     explicit TemporaryDatabase(const std::vector<Bytes>& pages) {
         std::string bytes;
         for (const auto& page : pages) bytes.append(page.begin(), page.end());
-        path_ = folder_.write("file.mdb", bytes);
+        folder.write("file.mdb", bytes);
     }
-    std::u16string path() const { return path_.u16string(); }
-    const std::filesystem::path& folder() const { return folder_.path(); }
+    std::u16string path() const { return (folder.path() / "file.mdb").u16string(); }
 
-  private:
-    TempFolder folder_;
-    std::filesystem::path path_;
+    TempFolder folder;
 };
 
 }  // namespace qz::test
