@@ -70,10 +70,10 @@ TEST(RecordLayout, Jet4FixedVariableBooleanAndColumnsNewerThanTheRow) {
 }
 
 TEST(UsageMap, InlineAndReferenceMapsNameTheirPagesAndAPagePastTheEndIsDamage) {
-    const Bytes inline_map = {0x00, 2, 0, 0, 0, 0b00000101};             // pages 2 and 4
-    const Bytes past_the_end = {0x00, 2, 0, 0, 0, 0b00000101, 0, 0x80};  // and page 25
-    const Bytes reference_map = {0x01, 6, 0, 0, 0};                      // one bitmap page: page 6
-    const Bytes map_page_twice = {0x01, 6, 0, 0, 0, 6, 0, 0, 0};         // page 6 for two ranges
+    const Bytes inline_map = {0x00, 2, 0, 0, 0, 0b00000101};      // pages 2 and 4
+    const Bytes past_the_end = {0x00, 2, 0, 0, 0, 0b00100101};    // and page 7, just past the end
+    const Bytes reference_map = {0x01, 6, 0, 0, 0};               // one bitmap page: page 6
+    const Bytes map_page_twice = {0x01, 6, 0, 0, 0, 6, 0, 0, 0};  // page 6 for two ranges
     Bytes map_page(4096, 0);
     map_page[0] = 0x05;
     map_page[1] = 0x01;
