@@ -119,7 +119,11 @@ TEST_P(IndexLeafWalkLayouts, PrefixCoveringPartOfTheRowPointerIsRebuiltFromTheFi
 TEST_P(IndexLeafWalkLayouts, DamagedTreesRaise3049) {
     const Layout& l = GetParam();
     const std::vector<std::pair<const char*, std::function<void(MemoryPages&)>>> damages{
-        {"chain leads to an intermediate page", [](MemoryPages& t) { t.pages[12][0] = 0x03; }},
+        {"chain leads to an intermediate page whose entries would pass for leaf entries",
+         [&](MemoryPages& t) {
+             t.pages[12] =
+                 index_page(l, {.type = 0x03, .previous = 11, .stored = {entry({9}, 41, 1, 42u << 8 | 1)}});
+         }},
         {"descent deeper than any real tree to a healthy leaf",
          [&](MemoryPages& t) {
              for (std::uint32_t p = 10; p < 100; ++p)
