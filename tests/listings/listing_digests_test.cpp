@@ -1,9 +1,6 @@
-// Every listing of every fixture, compared with the digests an earlier build recorded: a change meant to keep
-// behaviour (a speed-up, a move of code) must not change a single byte any caller receives.
-//
-// Record anew, after a change that is meant to alter listings, with
-//   QZ_RECORD_LISTING_DIGESTS=1 ctest --test-dir build -R ListingDigests
-// and commit the rewritten digest file together with the change.
+// Every listing of every fixture against the digests an earlier build recorded: a change meant to keep
+// behaviour must not change a byte any caller receives. After a change meant to alter listings, record anew
+// with QZ_RECORD_LISTING_DIGESTS=1 ctest --test-dir build -R ListingDigests and commit the digest file.
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>

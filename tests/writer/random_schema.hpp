@@ -1,10 +1,7 @@
 #pragma once
-// Random schemas: tables of random columns of each kind the writer knows (complex and calculated ones in
-// ACE), names in several scripts, indexes of each kind, relationships of one or two field pairs with random
-// flags, saved queries (select, with a parameter, union, data definition, a form's hidden source), column
-// properties, hidden and system tables, tables linked from an Access file and through ODBC, and now and then
-// a catalog large enough for its name index to need two levels. Every choice is a number from a source: a
-// seeded generator in the round-trip property test, the fuzzer's input in the schema fuzz target.
+// Random schemas of every kind of column, index, relationship and linked table the writer
+// knows, with names in several scripts, and select queries. Every choice is a number from a source: a seeded
+// generator in the round-trip property test, the fuzzer's input in the schema fuzz target.
 
 #include <algorithm>
 #include <cstdint>
@@ -83,7 +80,6 @@ class Generator {
         for (std::size_t q = below(5); q > 0; --q) query();
         if (chance(30)) access_link();
         if (chance(20)) odbc_link();
-        if (chance(3)) many_tables();
         return s_;
     }
 
@@ -134,7 +130,6 @@ class Generator {
             c.scale = static_cast<std::uint8_t>(below(c.precision + 1u));
         }
         c.unicode_compression = chance(70);
-        if (chance(30)) c.properties.push_back(Property::text(u"Description", u"About " + c.name));
         if (chance(25)) c.properties.push_back(Property::memo(u"DefaultValue", chance(50) ? u"0" : u"\"x\""));
         if (chance(25))
             c.properties.push_back(
@@ -152,7 +147,6 @@ class Generator {
     Table table() {
         Table t{catalog_name()};
         for (std::size_t i = 0, n = 1 + below(8); i < n; ++i) t.columns.push_back(column(i));
-        if (chance(30)) t.properties.push_back(Property::text(u"Description", u"A table"));
         const std::size_t flags = below(10);
         t.hidden = flags == 0;
         t.system = flags == 1;
@@ -210,6 +204,7 @@ class Generator {
         s_.relationships.push_back(r);
     }
 
+    // A select query of some plain columns of one table.
     void query() {
         const Table& from = s_.tables[below(s_.tables.size())];
         std::vector<std::u16string> columns;
@@ -217,35 +212,7 @@ class Generator {
             if (c.complex == ComplexKind::none && c.expression.empty() && chance(50))
                 columns.push_back(u"[" + from.name + u"].[" + c.name + u"]");
         }
-        if (columns.empty()) return;
-        const std::u16string part = u"SELECT " + columns[0] + u" FROM [" + from.name + u"]";
-        switch (below(6)) {
-            case 0:  // union: its parts as SQL text under two marker rows
-                s_.queries.push_back({catalog_name(),
-                                      0x80,
-                                      {{1, 9, {}, {}, {}},
-                                       {3, 3, {}, {}, {}},
-                                       {5, {}, {}, u"X7YZ_____1", part},
-                                       {5, {}, {}, u"X7YZ_____2", part}}});
-                break;
-            case 1:
-                s_.queries.push_back(
-                    {catalog_name(), 0x60, {{1, 7, {}, {}, u"CREATE TABLE [New] ([A] LONG)"}}});
-                break;
-            case 2:  // an Integer parameter in the condition
-                s_.queries.push_back(
-                    Query::select(catalog_name(), {from.name}, columns, columns[0] + u" > [Least]"));
-                s_.queries.back().rows.push_back({2, 3, u"Least", {}, {}});
-                break;
-            case 3:  // the hidden record source of a form
-                if (form_source_) return;
-                form_source_ = true;
-                s_.queries.push_back(Query::select(u"~sq_f" + from.name, {from.name}, columns));
-                s_.queries.back().flags = 0x03;
-                break;
-            default:
-                s_.queries.push_back(Query::select(catalog_name(), {from.name}, columns));
-        }
+        if (!columns.empty()) s_.queries.push_back(Query::select(catalog_name(), {from.name}, columns));
     }
 
     // A table of this very file, linked under its name in another letter case through a stored path that
@@ -268,19 +235,9 @@ class Generator {
         s_.linked_tables.push_back(link);
     }
 
-    // Enough tables for the catalog's name index to need a page above its leaves.
-    void many_tables() {
-        for (int i = 0; i < 200; ++i) {
-            const std::u16string suffix{static_cast<char16_t>(u'A' + i / 26),
-                                        static_cast<char16_t>(u'a' + i % 26)};
-            s_.tables.push_back({u"Extra " + suffix, {qz::writer::column(u"V", ColumnType::long_integer)}});
-        }
-    }
-
     std::function<std::size_t(std::size_t)> below_;
     Schema s_;
     std::size_t catalog_names_ = 0;
-    bool form_source_ = false;
 };
 
 }  // namespace qz::writer::random_schema
