@@ -39,8 +39,6 @@ foreach(entry IN LISTS expected_contents)
       message(FATAL_ERROR "${package} lacks ${expected}:\n${contents}")
     endif()
   endforeach()
-  execute_process(COMMAND dpkg-deb --field ${package} Package Version Depends OUTPUT_VARIABLE fields)
-  message(STATUS "${fields}")
 endforeach()
 
 find_program(LINTIAN lintian)

@@ -1,7 +1,7 @@
 # Installs the built project into a fresh prefix and builds and runs the consumer project against it; checks
 # that the shared library exports the public API only.
 # Variables: BUILD_DIR (the project's build), WORK_DIR (scratch), CONSUMER_DIR (the consumer's sources),
-# PYTHON (an interpreter, or empty when the module is not built).
+# SAMPLE_DATABASE (what the C program lists), PYTHON (an interpreter, or empty when the module is not built).
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 
@@ -44,7 +44,8 @@ file(GLOB_RECURSE pc_files ${prefix}/*/qz_odbc_access.pc)
 list(GET pc_files 0 pc_file)
 get_filename_component(pc_dir ${pc_file} DIRECTORY)
 set(ENV{PKG_CONFIG_PATH} ${pc_dir})
-run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -DCMAKE_PREFIX_PATH=${prefix})
+run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -DCMAKE_PREFIX_PATH=${prefix}
+    -DSAMPLE_DATABASE=${SAMPLE_DATABASE})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 foreach(program session_example session_example_static c_example c_example_static)
   run(${WORK_DIR}/build/${program})

@@ -1,6 +1,5 @@
-"""A Python program on the module: Python types in and out, errors as exceptions, paths as path objects,
-the published identities, the docstrings and the version. The methods' own rules are tested in C++. Lists
-the sample database the build writes (QZ_SAMPLE_DATABASE)."""
+"""What the module adds to the C++ classes: Python types, exceptions, path objects, the published identities,
+docstrings and version. Lists the sample database the build writes (QZ_SAMPLE_DATABASE)."""
 
 import os
 import pathlib

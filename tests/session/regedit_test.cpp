@@ -43,22 +43,10 @@ TEST_F(Regedit, ReadsSystemUserAndDriverEntriesByTheirKeyPaths) {
          u"software\\odbc\\odbc.ini\\reg_sys", u"DBQ", u"/dados/relatório.mdb"},
         {"the user's data source is read under the current user", T_KeyClasses::HKEY_CURRENT_USER,
          u"Software\\ODBC\\ODBC.INI\\reg_user", u"DBQ", u"/home/u/own.accdb"},
-        {"the machine does not see the user's data source", T_KeyClasses::HKEY_LOCAL_MACHINE,
-         u"SOFTWARE\\ODBC\\ODBC.INI\\reg_user", u"DBQ", u""},
         {"a driver entry is read from odbcinst.ini", T_KeyClasses::HKEY_LOCAL_MACHINE,
          u"SOFTWARE\\ODBC\\ODBCINST.INI\\reg_driver", u"Driver", u"/usr/lib/libaccess.so"},
-        {"a missing value is empty", T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\reg_sys",
-         u"PWD", u""},
-        {"a missing key is empty", T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\ODBC\\ODBC.INI\\reg_none",
-         u"DBQ", u""},
-        {"a subkey of an entry does not exist", T_KeyClasses::HKEY_LOCAL_MACHINE,
-         u"SOFTWARE\\ODBC\\ODBC.INI\\reg_sys\\x", u"DBQ", u""},
-        {"the key path itself names no entry", T_KeyClasses::HKEY_LOCAL_MACHINE,
-         u"SOFTWARE\\ODBC\\ODBC.INI\\", u"DBQ", u""},
         {"other roots hold nothing", T_KeyClasses::HKEY_USERS, u"SOFTWARE\\ODBC\\ODBC.INI\\reg_sys", u"DBQ",
          u""},
-        {"other key paths hold nothing", T_KeyClasses::HKEY_LOCAL_MACHINE, u"SOFTWARE\\Other\\reg_sys",
-         u"DBQ", u""},
         {"bytes that are not UTF-8 are kept", T_KeyClasses::HKEY_LOCAL_MACHINE,
          u"SOFTWARE\\ODBC\\ODBC.INI\\reg_bytes", u"DBQ", u"/d/\xDCFF.mdb"},
     };
@@ -74,9 +62,8 @@ TEST_F(Regedit, OnlyAValueLibodbcinstCutOrAnEmptyOneGivesEmptyText) {
         bool whole;
     };
     const Case cases[] = {
-        {"V=", 900, true},   {"V=", 985, true},  {"V=", 997, true},    {"V = ", 995, true},
-        {"DBQ=", 995, true}, {"V=", 998, false}, {"DBQ=", 996, false}, {"V=", 1023, false},
-        {"V=", 1024, false}, {"V=", 0, false},
+        {"V=", 997, true},  {"V = ", 995, true},  {"DBQ=", 995, true},
+        {"V=", 998, false}, {"DBQ=", 996, false}, {"V=", 0, false},
     };
     int entry = 0;
     for (const Case& c : cases) {

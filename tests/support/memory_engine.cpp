@@ -138,9 +138,8 @@ class DatabaseAdapter final : public engine::Database {
 
 }  // namespace
 
-std::shared_ptr<engine::Database> MemoryEngine::OpenDatabase(const std::u16string& name, bool exclusive,
-                                                             bool read_only, const std::u16string& connect) {
-    opens.push_back({name, exclusive, read_only, connect});
+std::shared_ptr<engine::Database> MemoryEngine::OpenDatabase(const std::u16string& name, bool, bool,
+                                                             const std::u16string&) {
     const auto found = files.find(name);
     if (found == files.end()) throw errors::file_not_found(name);
     // A copy, so the opened database stays as it was even when the test changes the engine's files.

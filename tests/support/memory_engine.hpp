@@ -63,17 +63,10 @@ struct MemoryDatabase {
     std::vector<MemoryRelation> relations{};
 };
 
-struct OpenCall {  // one call of OpenDatabase, as the engine received it
-    std::u16string name{};
-    bool exclusive, read_only;
-    std::u16string connect{};
-};
-
 class MemoryEngine final : public engine::DBEngine {
   public:
     // The databases by file name; any other name raises error 3024 (file not found).
     std::map<std::u16string, MemoryDatabase> files;
-    std::vector<OpenCall> opens{};
 
     std::shared_ptr<engine::Database> OpenDatabase(const std::u16string& name, bool exclusive, bool read_only,
                                                    const std::u16string& connect) override;
