@@ -1,11 +1,10 @@
 #pragma once
-// The raw input libFuzzer hands a target.
+// The raw input libFuzzer hands a target, and the entry point it calls once per input.
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-// The entry point libFuzzer calls once per input; every target defines it.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 namespace qz::fuzz {

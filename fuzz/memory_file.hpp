@@ -1,6 +1,6 @@
 #pragma once
-// A database file's bytes in an anonymous memory file the reader opens by its /proc path (no file is left
-// behind and nothing on disk is touched), read by every listing.
+// A database file's bytes in an anonymous memory file, closed with it, that the reader opens by its /proc
+// path (nothing on disk is touched); read by every listing.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -14,17 +14,15 @@
 
 namespace qz::fuzz {
 
-// Closed when it goes out of scope.
 class MemoryFile {
   public:
     explicit MemoryFile(std::string_view bytes)
         : descriptor_(::memfd_create("qz-fuzz-database", MFD_CLOEXEC)) {
         if (descriptor_ < 0) __builtin_trap();  // the harness itself failed, not the code under test
-        std::size_t written = 0;
-        while (written < bytes.size()) {
-            const ssize_t now = ::write(descriptor_, bytes.data() + written, bytes.size() - written);
-            if (now <= 0) __builtin_trap();
-            written += static_cast<std::size_t>(now);
+        while (!bytes.empty()) {
+            const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
+            if (written <= 0) __builtin_trap();
+            bytes.remove_prefix(static_cast<std::size_t>(written));
         }
     }
     ~MemoryFile() { ::close(descriptor_); }
@@ -37,11 +35,10 @@ class MemoryFile {
     int descriptor_;
 };
 
-// Every listing of the file must end in its text or in a numbered error; anything else is a fault.
+// Every listing of the file must end in its text or in a numbered error; anything else is a fault. Eight of
+// each kind of object reach every kind and keep an input fast.
 inline void list_everything(const MemoryFile& file, const std::string& password) {
-    constexpr std::size_t listed_per_kind =
-        8;  // enough to reach every kind of object, few enough to stay fast
-    const test::ListingOutcomes outcomes = test::run_every_listing(file.path(), password, listed_per_kind);
+    const test::ListingOutcomes outcomes = test::run_every_listing(file.path(), password, 8);
     for (const std::string& fault : outcomes.faults) std::fprintf(stderr, "fault: %s\n", fault.c_str());
     if (!outcomes.faults.empty()) __builtin_trap();
 }

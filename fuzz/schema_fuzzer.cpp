@@ -1,12 +1,8 @@
 // A schema made from the input by the round-trip property test's generator, written by the project's writer
-// in any format, perhaps protected by a Jet password, then damaged at the structures the listings read, and
-// read by every listing. Whole-file mutation mostly lands on data pages no listing reads; here each input is
-// a valid file of a new shape plus a few aimed damages. The file must never crash the reader, and every
-// listing must end in its text or a numbered error.
-//
-// Input, read front to back by FuzzedDataProvider: the generator's choices, the password, then the damages:
-// each picks a kind of page by its type byte and owner, an offset and a new value, or cuts the file short as
-// a failed transfer leaves it.
+// in any format, perhaps protected by a Jet password, then damaged at the structures the listings read (each
+// damage picks a kind of page by its type byte and owner, an offset and a new value, or cuts the file short
+// as a failed transfer leaves it), and read by every listing. Whole-file mutation mostly lands on data pages
+// no listing reads; here each input is a valid file of a new shape plus a few aimed damages.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -17,8 +13,8 @@
 
 #include "fuzz_input.hpp"
 #include "memory_file.hpp"
+#include "platform/text/code_page.hpp"
 #include "tests/writer/random_schema.hpp"
-#include "text/utf8_methods.hpp"
 
 namespace {
 
@@ -30,9 +26,8 @@ constexpr std::uint8_t data_page = 0x01, definition_page = 0x02, index_pages[] =
 constexpr std::size_t owner_offset = 4;
 constexpr std::uint32_t catalog_definition_page = 2;
 
-// Damages a few bytes of a page of the chosen kind: the catalog's rows and property blobs (data pages of the
-// catalog's table), other data pages, table definitions, index pages, usage maps, or any page; or cuts the
-// file at any byte.
+// Damages a page of the chosen kind: the catalog's rows and property blobs (data pages of the catalog's
+// table), other data pages, table definitions, index pages, usage maps, or any page; or cuts the file.
 void damage(std::vector<std::uint8_t>& file, std::size_t page_size, FuzzedDataProvider& in) {
     const auto kind = in.ConsumeIntegralInRange(0, 6);
     if (kind == 6) return file.resize(in.ConsumeIntegralInRange<std::size_t>(0, file.size()));
@@ -81,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         return in.ConsumeIntegralInRange<std::size_t>(0, n - 1);
                     }).schema();
     if ((schema.format == Format::jet3 || schema.format == Format::jet4) && in.ConsumeBool()) {
-        qz::text::UTF8toUTF16(in.ConsumeRandomLengthString(8), schema.password);
+        schema.password = qz::text::utf8_to_utf16(in.ConsumeRandomLengthString(8));
         schema.encoding_key = in.ConsumeIntegral<std::uint32_t>();
     }
     std::vector<std::uint8_t> file;
@@ -94,8 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t d = in.ConsumeIntegralInRange<std::size_t>(0, 3); d > 0; --d)
         damage(file, page_size, in);
 
-    std::string password;
-    qz::text::UTF16toUTF8(schema.password, password);
-    qz::fuzz::list_everything(qz::fuzz::MemoryFile(qz::fuzz::input_text(file.data(), file.size())), password);
+    qz::fuzz::list_everything(qz::fuzz::MemoryFile(qz::fuzz::input_text(file.data(), file.size())),
+                              qz::text::utf16_to_utf8(schema.password));
     return 0;
 }

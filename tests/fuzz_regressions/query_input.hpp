@@ -1,7 +1,7 @@
 #pragma once
-// Saved queries and the small catalog they read, described as text: the input of the query fuzz target and of
-// its regression inputs. UTF-8 lines, one record each, fields separated by '|' (the last field takes the rest
-// of the line):
+// Saved queries and the small catalog they read, described as text: the input of the query fuzz target, of
+// its regression inputs and of the query tests. UTF-8 lines, one record each, fields separated by '|' (the
+// last field takes the rest of the line):
 //   table|<name>                                            starts a table of the catalog
 //   field|<name>|<type>|<size>|<attributes>                 adds a field to the last table
 //   query|<name>                                            starts a saved query
@@ -9,63 +9,37 @@
 // Rows before any query line belong to a query named Q. Numbers wrap to their column's width; other lines
 // are passed over.
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include "platform/error.hpp"
 #include "platform/query/names.hpp"
 #include "platform/query/query_fields.hpp"
-#include "text/utf8_methods.hpp"
+#include "platform/text/code_page.hpp"
 
 namespace qz::query {
 
 class InputCatalog : public SourceCatalog {
   public:
     explicit InputCatalog(std::string_view input) {
-        std::u16string table, query = u"Q";
         while (!input.empty()) {
-            std::string_view line;
-            std::tie(line, input) = cut(input, '\n');
-            const auto next = [&line] {  // cuts the next field off the front of the line
-                std::string_view field;
-                std::tie(field, line) = cut(line, '|');
-                return field;
-            };
-            const std::string_view kind = next();
-            if (kind == "table") {
-                table = fold_case(utf16(line));
-                tables_[table];
-            } else if (kind == "field") {
-                std::vector<FieldDescription>& fields = tables_[table];
-                FieldDescription& field = fields.emplace_back();
-                field.name = utf16(next());
-                field.type = number<std::int16_t>(next());
-                field.size = number<std::int32_t>(next());
-                field.attributes = number<std::int32_t>(next());
-                field.collating_order = general_sort_order;
-                field.ordinal_position = static_cast<std::int16_t>(fields.size() - 1);
-            } else if (kind == "query" || kind == "row") {
-                if (kind == "query") query = utf16(line);
-                if (queries_.emplace(fold_case(query), std::vector<QueryRow>{}).second)
-                    names_.push_back(query);
-                if (kind == "query") continue;
-                QueryRow& row = queries_[fold_case(query)].emplace_back();
-                row.attribute = number<std::int16_t>(next());
-                row.flag = number<std::int16_t>(next());
-                row.order = number<std::int32_t>(next());
-                row.name1 = utf16(next());
-                row.name2 = utf16(next());
-                row.expression = utf16(line);
-                row.object_id = 1;
-            }
+            const std::size_t end = std::min(input.find('\n'), input.size());
+            read_line(input.substr(0, end));
+            input.remove_prefix(std::min(end + 1, input.size()));
         }
+    }
+
+    // Adds rows to a query, which is described from then on if it was not before.
+    void add_query(const std::u16string& name, const std::vector<QueryRow>& rows) {
+        auto [query, added] = queries_.try_emplace(fold_case(name));
+        if (added) names_.push_back(name);
+        query->second.insert(query->second.end(), rows.begin(), rows.end());
     }
 
     // Compiles the queries from the last described to the first, each reusing those compiled before it as the
@@ -94,20 +68,42 @@ class InputCatalog : public SourceCatalog {
         if (found == queries_.end()) return std::nullopt;
         return found->second;
     }
-    std::int32_t database_collating_order() const override { return general_sort_order; }
+    std::int32_t database_collating_order() const override { return 1033; }  // General
 
   private:
-    static constexpr std::int32_t general_sort_order = 1033;
-
-    static std::pair<std::string_view, std::string_view> cut(std::string_view text, char separator) {
-        const std::size_t at = text.find(separator);
-        if (at == std::string_view::npos) return {text, {}};
-        return {text.substr(0, at), text.substr(at + 1)};
+    void read_line(std::string_view line) {
+        const std::string_view kind = line.substr(0, line.find('|'));
+        const std::vector<std::string_view> f = split(line, kind == "row" ? 7 : kind == "field" ? 5 : 2);
+        if (kind == "table") {
+            table_ = fold_case(text::utf8_to_utf16(f[1]));
+            tables_[table_];
+        } else if (kind == "field") {
+            FieldDescription& field = tables_[table_].emplace_back();
+            field.name = text::utf8_to_utf16(f[1]);
+            field.type = number<std::int16_t>(f[2]);
+            field.size = number<std::int32_t>(f[3]);
+            field.attributes = number<std::int32_t>(f[4]);
+        } else if (kind == "query") {
+            query_ = text::utf8_to_utf16(f[1]);
+            add_query(query_, {});
+        } else if (kind == "row") {
+            add_query(query_, {{number<std::int16_t>(f[1]), text::utf8_to_utf16(f[6]),
+                                number<std::int16_t>(f[2]), text::utf8_to_utf16(f[4]),
+                                text::utf8_to_utf16(f[5]), 1, number<std::int32_t>(f[3])}});
+        }
     }
-    static std::u16string utf16(std::string_view utf8) {
-        std::u16string text;
-        text::UTF8toUTF16(std::string(utf8), text);
-        return text;
+
+    // The line's first `count` fields, the last taking the rest of the line; empty past its end.
+    static std::vector<std::string_view> split(std::string_view line, std::size_t count) {
+        std::vector<std::string_view> fields(count);
+        for (std::size_t i = 0; i + 1 < count; ++i) {
+            const std::size_t at = line.find('|');
+            fields[i] = line.substr(0, at);
+            if (at == std::string_view::npos) return fields;
+            line.remove_prefix(at + 1);
+        }
+        fields[count - 1] = line;
+        return fields;
     }
     template <class Integer>
     static Integer number(std::string_view digits) {
@@ -118,7 +114,8 @@ class InputCatalog : public SourceCatalog {
 
     std::map<std::u16string, std::vector<FieldDescription>> tables_;
     std::map<std::u16string, std::vector<QueryRow>> queries_;
-    std::vector<std::u16string> names_;  // in the order described
+    std::vector<std::u16string> names_;    // in the order described
+    std::u16string table_, query_ = u"Q";  // the last described
 };
 
 }  // namespace qz::query
