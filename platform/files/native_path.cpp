@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/text/code_points.hpp"
+
 namespace qz::files {
 namespace {
 
@@ -47,16 +49,6 @@ std::size_t decode_one(std::string_view bytes, char32_t& code_point) {
     return length;
 }
 
-void append_utf16(std::u16string& text, char32_t code_point) {
-    if (code_point < 0x10000) {
-        text.push_back(static_cast<char16_t>(code_point));
-        return;
-    }
-    code_point -= 0x10000;
-    text.push_back(static_cast<char16_t>(0xD800 + (code_point >> 10)));
-    text.push_back(static_cast<char16_t>(0xDC00 + (code_point & 0x3FF)));
-}
-
 void append_utf8(std::string& bytes, char32_t code_point) {
     const auto put = [&bytes](char32_t value) { bytes.push_back(static_cast<char>(value)); };
     if (code_point < 0x80) {
@@ -88,7 +80,7 @@ std::u16string text_from_native(std::string_view bytes) {
             text.push_back(static_cast<char16_t>(escape_base + static_cast<unsigned char>(bytes[0])));
             bytes.remove_prefix(1);
         } else {
-            append_utf16(text, code_point);
+            text::append_code_point(text, code_point);
             bytes.remove_prefix(length);
         }
     }
@@ -98,20 +90,13 @@ std::u16string text_from_native(std::string_view bytes) {
 std::string native_from_text(std::u16string_view text) {
     std::string bytes;
     bytes.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        if (unit >= escape_base + 0x80 && unit <= escape_base + 0xFF) {
-            bytes.push_back(static_cast<char>(unit - escape_base));
-        } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                   text[i + 1] <= 0xDFFF) {
-            append_utf8(bytes,
-                        0x10000 + ((char32_t{unit} - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00));
-            ++i;
-        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            append_utf8(bytes, replacement);
-        } else {
-            append_utf8(bytes, unit);
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] >= escape_base + 0x80 && text[i] <= escape_base + 0xFF) {
+            bytes.push_back(static_cast<char>(text[i++] - escape_base));
+            continue;
         }
+        const char32_t code_point = text::next_code_point(text, i);
+        append_utf8(bytes, text::is_surrogate(code_point) ? replacement : code_point);
     }
     return bytes;
 }

@@ -1,49 +1,48 @@
 #include "platform/query/names.hpp"
 
+#include <algorithm>
+#include <iterator>
+
+#include "platform/text/code_points.hpp"
+
 namespace qz::query {
 
 namespace {
 
-char16_t fold(char16_t c) {
-    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-        return static_cast<char16_t>(c + 0x20);
-    // Latin Extended-A pairs upper and lower case on neighbouring code points: the capital is even up to
-    // U+0137 and from U+014A to U+0177, odd from U+0139 to U+0148 and from U+0179 to U+017E. Ÿ's small
-    // letter is in Latin-1.
-    if (c >= 0x100 && c <= 0x137 && c % 2 == 0) return static_cast<char16_t>(c + 1);
-    if (c >= 0x139 && c <= 0x148 && c % 2 == 1) return static_cast<char16_t>(c + 1);
-    if (c >= 0x14A && c <= 0x177 && c % 2 == 0) return static_cast<char16_t>(c + 1);
-    if (c == 0x178) return 0xFF;
-    if (c >= 0x179 && c <= 0x17E && c % 2 == 1) return static_cast<char16_t>(c + 1);
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return static_cast<char16_t>(c + 0x20);
-    // Greek capitals with tonos sit apart from the rest, and final sigma is sigma wherever it stands.
-    if (c == 0x386) return 0x3AC;
-    if (c >= 0x388 && c <= 0x38A) return static_cast<char16_t>(c + 0x25);
-    if (c == 0x38C) return 0x3CC;
-    if (c == 0x38E || c == 0x38F) return static_cast<char16_t>(c + 0x3F);
-    if (c == 0x3C2) return 0x3C3;
-    if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 0x20);
-    // Latin Extended Additional (Vietnamese and others) pairs them on even and odd code points.
-    if (((c >= 0x1E00 && c <= 0x1E95) || (c >= 0x1EA0 && c <= 0x1EFF)) && c % 2 == 0)
-        return static_cast<char16_t>(c + 1);
-    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 0x50);
-    return c;
+struct CaseFolding {
+    char32_t code;
+    char32_t folded;
+};
+
+// Unicode's simple case folding, in code order: every script's capitals and small letters, which the engine
+// also takes for one name.
+constexpr CaseFolding case_foldings[] = {
+#include "case_folding.inc"
+};
+
+char32_t fold(char32_t c) {
+    if (c < 0x80) return c >= U'A' && c <= U'Z' ? c + 0x20 : c;
+    const auto* found = std::lower_bound(std::begin(case_foldings), std::end(case_foldings), c,
+                                         [](const CaseFolding& f, char32_t code) { return f.code < code; });
+    return found != std::end(case_foldings) && found->code == c ? found->folded : c;
 }
 
 }  // namespace
 
 std::u16string fold_case(std::u16string_view text) {
-    std::u16string folded(text);
-    for (char16_t& c : folded) c = fold(c);
+    std::u16string folded;
+    folded.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) text::append_code_point(folded, fold(text::next_code_point(text, i)));
     return folded;
 }
 
 bool same_name(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (fold(a[i]) != fold(b[i])) return false;
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (fold(text::next_code_point(a, i)) != fold(text::next_code_point(b, j))) return false;
     }
-    return true;
+    return i == a.size() && j == b.size();
 }
 
 std::u16string ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }

@@ -7,7 +7,7 @@
 
 namespace qz::query {
 
-// `text` with its letters folded to lower case (Latin, Greek and Cyrillic letters; others unchanged).
+// `text` with its letters folded by Unicode's simple case folding (to small letters, in most scripts).
 std::u16string fold_case(std::u16string_view text);
 
 bool same_name(std::u16string_view a, std::u16string_view b);

@@ -13,10 +13,11 @@ namespace qz {
 namespace {
 
 TEST(WrittenQuery, NamesMatchInAnyLetterCaseAndFieldsTakeTheFilesSortOrder) {
-    // Ēnạ, Νερός, Москва, Œuvre, Łódź in Água, named in other letter cases by the query.
+    // Ēnạ, Νερός, Москва, Œuvre, Łódź, Արամ with a fullwidth A and a Deseret letter past the first
+    // plane in Água, named in other letter cases by the query.
     const std::u16string names[] = {u"\u0112n\u1EA1", u"\u039D\u03B5\u03C1\u03CC\u03C2",
                                     u"\u041C\u043E\u0441\u043A\u0432\u0430", u"\u0152uvre",
-                                    u"\u0141\u00F3d\u017A"};
+                                    u"\u0141\u00F3d\u017A", u"\u0531\u0580\u0561\u0574\uFF21\U00010400"};
     writer::Table table{.name = u"\u00C1gua"};
     for (const std::u16string& name : names)
         table.columns.push_back(test::column(name, writer::ColumnType::long_integer));
@@ -25,7 +26,8 @@ TEST(WrittenQuery, NamesMatchInAnyLetterCaseAndFieldsTakeTheFilesSortOrder) {
         writer::Query::select(u"Q", {u"\u00E1GUA"},
                               {u"[\u00E1gua].[\u0113N\u1EA0]", u"[\u039D\u0395\u03A1\u038C\u03A3]",
                                u"[\u043C\u041E\u0421\u041A\u0412\u0410]", u"[\u0153UVRE]",
-                               u"[\u0142\u00D3D\u0179]", u"[Ena]", u"[\u0113n\u1EA1] * 2"})};
+                               u"[\u0142\u00D3D\u0179]", u"[\u0561\u0550\u0531\u0544\uFF41\U00010428]",
+                               u"[Ena]", u"[\u0113n\u1EA1] * 2"})};
     std::vector<std::uint8_t> bytes = writer::build_database(schema);
     // Sort order 1053 in place of the writer's 1033 (0x0409): the header is stored masked, and flipping a
     // stored bit flips the same bit of the value.
@@ -38,7 +40,7 @@ TEST(WrittenQuery, NamesMatchInAnyLetterCaseAndFieldsTakeTheFilesSortOrder) {
     // Each field as the table has it; an accent is no letter case, so [Ena] is a parameter.
     const std::pair<std::u16string, std::u16string> expected[] = {
         {names[0], u"long"}, {names[1], u"long"},    {names[2], u"long"},    {names[3], u"long"},
-        {names[4], u"long"}, {u"Expr1000", u"text"}, {u"Expr1001", u"long"},
+        {names[4], u"long"}, {names[5], u"long"},    {u"Expr1000", u"text"}, {u"Expr1001", u"long"},
     };
     const std::u16string listing = session.get_fields_query(u"Q");
     std::size_t start = 0;

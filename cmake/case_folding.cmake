@@ -1,0 +1,15 @@
+# Writes the table of Unicode's simple case folding (statuses C and S of CaseFolding.txt, Debian's
+# unicode-data) as C++ rows "{code, folded}," in code order, for names compared without regard to case.
+function(qz_write_case_folding_table source output)
+  if(NOT EXISTS ${source})
+    message(FATAL_ERROR "${source} not found: install Debian's unicode-data, or set QZ_CASE_FOLDING_FILE")
+  endif()
+  file(STRINGS ${source} lines REGEX "^[0-9A-F]+; [CS]; [0-9A-F]+;")
+  set(rows "")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^([0-9A-F]+); [CS]; ([0-9A-F]+);.*$" "{0x\\1, 0x\\2},\n" row "${line}")
+    string(APPEND rows "${row}")
+  endforeach()
+  file(CONFIGURE OUTPUT ${output} CONTENT "// Generated from ${source}.\n${rows}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+endfunction()
