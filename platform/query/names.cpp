@@ -17,7 +17,7 @@ struct CaseFolding {
 // Unicode's simple case folding, in code order: every script's capitals and small letters, which the engine
 // also takes for one name.
 constexpr CaseFolding case_foldings[] = {
-#include "case_folding.inc"
+#include "platform/query/case_folding.inc"
 };
 
 char32_t fold(char32_t c) {
