@@ -51,6 +51,8 @@ TEST(Listings, LookupsTakeTheFirstPositionOrExactNameThatMatches) {
         };
         expect(session->get_fields(wanted, u""), u"Tabela não encotrada !");
         expect(session->get_fields_query(wanted), u"Query não encotrada !");
+        EXPECT_EQ(session->get_indexes(wanted) == u"Tabela não encotrada !", found.empty())
+            << text::utf16_to_utf8(wanted);
     }
 }
 

@@ -120,8 +120,9 @@ TEST(QueryFields, NamesAndUpdatabilityFollowTheQueryKind) {
              u"SELECT [T].ID, [T].t FROM [T] LEFT JOIN A ON A.n = T.ID WHERE T.l > [__ID] ORDER BY 1", u"L"),
          u"ID t", 49},
         {"union: the first select's fields",
-         Rows(9).flags(3).union_part(u"SELECT TOP 5 A.x, n AS Number FROM A INNER JOIN B ON A.x = B.x UNION "
-                                     u"SELECT y, 1 FROM B", 1)
+         Rows(9).flags(3).union_part(u"PARAMETERS [p] Long; SELECT TOP 5 A.x, n AS Number FROM (A INNER JOIN B "
+                                     u"b2 ON A.x = b2.x) WHERE n > 1E+2 AND A.x <> 'it''s' AND n In (SELECT n FROM A) "
+                                     u"UNION SELECT DISTINCT y, 1 FROM B IN 'other.mdb' GROUP BY y HAVING Count(*) > 0", 1)
              .union_part(u"SELECT y, 2 FROM B ORDER BY 1", 2),
          u"x Number", 2},
         {"crosstab: row headings, then the fixed pivot values",
@@ -130,7 +131,6 @@ TEST(QueryFields, NamesAndUpdatabilityFollowTheQueryKind) {
          u"t 2001 2002 Later", 2},
         {"crosstab without a list", Rows(6).input(u"T").column(u"Count(l)", u"", 0).column(u"T.t", u"", 2)
              .column(u"T.i", u"", 1), u"t", 2},
-        {"an append query: no fields, inputs unread", Rows(3).input(u"Missing").column(u"Missing.a"), u"", -1},
     };
     const InputCatalog c = catalog();
     for (const Case& k : cases) {
@@ -139,6 +139,10 @@ TEST(QueryFields, NamesAndUpdatabilityFollowTheQueryKind) {
         for (const FieldDescription& f : fields) names += (names.empty() ? u"" : u" ") + f.name;
         EXPECT_EQ(names, k.names) << k.what;
         EXPECT_EQ(fields.empty() ? -1 : fields[0].attributes, k.attributes) << k.what;
+    }
+    for (const int kind : {2, 3, 4, 5, 7, 8}) {  // action, definition and pass-through: no fields, inputs unread
+        EXPECT_TRUE(resolve_query_fields(u"Q", Rows(static_cast<std::int16_t>(kind)).input(u"Missing").column(u"Missing.a"), c)
+                        .empty()) << kind;
     }
 }
 

@@ -80,6 +80,7 @@ class Generator {
         for (std::size_t q = below(5); q > 0; --q) query();
         if (chance(30)) access_link();
         if (chance(20)) odbc_link();
+        if (chance(3)) many_tables();
         return s_;
     }
 
@@ -233,6 +234,16 @@ class Generator {
             link.columns.back().expression.clear();
         }
         s_.linked_tables.push_back(link);
+    }
+
+    // Enough tables for the catalog's name index to need a page above its leaves, and for a listing to read
+    // more pages than the reader keeps.
+    void many_tables() {
+        for (int i = 0; i < 200; ++i) {
+            const std::u16string suffix{static_cast<char16_t>(u'A' + i / 26),
+                                        static_cast<char16_t>(u'a' + i % 26)};
+            s_.tables.push_back({u"Extra " + suffix, {qz::writer::column(u"V", ColumnType::long_integer)}});
+        }
     }
 
     std::function<std::size_t(std::size_t)> below_;
