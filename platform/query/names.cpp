@@ -32,7 +32,8 @@ char32_t fold(char32_t c) {
 std::u16string fold_case(std::u16string_view text) {
     std::u16string folded;
     folded.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) text::append_code_point(folded, fold(text::next_code_point(text, i)));
+    for (std::size_t i = 0; i < text.size();)
+        text::append_code_point(folded, fold(text::next_code_point(text, i)));
     return folded;
 }
 

@@ -9,7 +9,8 @@ namespace qz::text {
 // The code point at `i`, moving `i` past it; a lone surrogate comes back as itself.
 inline char32_t next_code_point(std::u16string_view text, std::size_t& i) {
     const char16_t unit = text[i++];
-    if (unit < 0xD800 || unit > 0xDBFF || i == text.size() || text[i] < 0xDC00 || text[i] > 0xDFFF) return unit;
+    if (unit < 0xD800 || unit > 0xDBFF || i == text.size() || text[i] < 0xDC00 || text[i] > 0xDFFF)
+        return unit;
     return 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i++] - 0xDC00);
 }
 
